@@ -1,0 +1,325 @@
+#include "audio/SoundManager.h"
+
+#include "audio/AudioOutput.h"
+#include "audio/SoundDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// One loaded sound and the one source that plays it. A sound whose file could
+// not be decoded, or that came after the channel limit, has no source.
+struct Channel {
+    ALuint buffer = 0;
+    ALuint source = 0;
+    bool hasSource = false;
+    bool is3D = false;
+    bool loop = false;
+    bool expired = false; // a one-shot that has played to its end
+    float volume = 1.0f;
+    int frames = 0;
+    int channels = 0;
+    int rate = 0;
+};
+
+float clampVolume(float volume)
+{
+    // OpenAL rejects negative gains; NaN counts as silence.
+    if (!(volume > 0.0f))
+        return 0.0f;
+    return std::min(volume, 1.0f);
+}
+
+ALint sourceState(ALuint source)
+{
+    ALint state = AL_INITIAL;
+    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    return state;
+}
+
+bool usableDirection(glm::vec3 v)
+{
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return std::isfinite(length) && length > 1e-6f;
+}
+
+}
+
+struct SoundManager::Impl {
+    AudioOutput output;
+    std::vector<Channel> channels;
+    bool muted = false;
+    double pendingFrames = 0.0; // fraction of a frame carried between updates
+
+    explicit Impl(bool preferDevice) : output(preferDevice) {}
+
+    // The channel for calls that change a sound; null when the id is unknown,
+    // the sound is silent, or a one-shot has run out.
+    Channel* live(int id)
+    {
+        if (id < 0 || id >= static_cast<int>(channels.size()))
+            return nullptr;
+        Channel& channel = channels[static_cast<size_t>(id)];
+        if (!channel.hasSource)
+            return nullptr;
+        latchExpiry(channel);
+        return channel.expired ? nullptr : &channel;
+    }
+
+    const Channel* find(int id) const
+    {
+        if (id < 0 || id >= static_cast<int>(channels.size()))
+            return nullptr;
+        return &channels[static_cast<size_t>(id)];
+    }
+
+    // OpenAL would restart a stopped source on the next play; the game wants
+    // a one-shot heard once, so remember that it has ended.
+    static void latchExpiry(Channel& channel)
+    {
+        if (channel.hasSource && !channel.loop && !channel.expired
+            && sourceState(channel.source) == AL_STOPPED)
+            channel.expired = true;
+    }
+
+    void applyGain(const Channel& channel) const
+    {
+        alSourcef(channel.source, AL_GAIN, muted ? 0.0f : channel.volume);
+    }
+
+    void start(Channel& channel, float volume)
+    {
+        channel.volume = clampVolume(volume);
+        applyGain(channel);
+        // alSourcePlay on a playing source rewinds it; on a paused one it resumes.
+        if (sourceState(channel.source) != AL_PLAYING)
+            alSourcePlay(channel.source);
+    }
+
+    void latchAll()
+    {
+        for (Channel& channel : channels)
+            latchExpiry(channel);
+    }
+};
+
+SoundManager::SoundManager(Output output)
+    : impl(std::make_unique<Impl>(output == Output::Device))
+{
+    if (!impl->output.ready()) {
+        std::printf("sound output cannot be opened; playing without sound\n");
+        return;
+    }
+    // Distances as the game gives them: full volume up to the minimum
+    // distance, then minimum / distance, held at the maximum distance.
+    alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+    alDopplerFactor(0.0f);
+}
+
+SoundManager::~SoundManager()
+{
+    if (!impl->output.ready())
+        return;
+    for (Channel& channel : impl->channels) {
+        if (!channel.hasSource)
+            continue;
+        alSourceStop(channel.source);
+        alSourcei(channel.source, AL_BUFFER, 0);
+        alDeleteSources(1, &channel.source);
+        alDeleteBuffers(1, &channel.buffer);
+    }
+}
+
+int SoundManager::load(const std::string& path, bool is3D, bool loop)
+{
+    const int id = static_cast<int>(impl->channels.size());
+    Channel& channel = impl->channels.emplace_back();
+    channel.is3D = is3D;
+    channel.loop = loop;
+    if (!impl->output.ready())
+        return id;
+    if (id >= maxChannels) {
+        std::printf("sound not loaded, all %d channels in use: %s\n", maxChannels, path.c_str());
+        return id;
+    }
+
+    // OpenAL neither pans nor attenuates a stereo buffer, so positional sounds
+    // are mixed down to mono here.
+    DecodedSound sound;
+    std::string error;
+    if (!decodeSound(path, is3D, sound, error)) {
+        std::printf("sound not loaded: %s (%s)\n", path.c_str(), error.c_str());
+        return id;
+    }
+
+    alGetError();
+    alGenBuffers(1, &channel.buffer);
+    alBufferData(channel.buffer, sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
+                 sound.samples.data(),
+                 static_cast<ALsizei>(sound.samples.size() * sizeof(sound.samples[0])),
+                 sound.sampleRate);
+    alGenSources(1, &channel.source);
+    if (alGetError() != AL_NO_ERROR) {
+        std::printf("sound not loaded: %s (OpenAL refused it)\n", path.c_str());
+        alDeleteSources(1, &channel.source);
+        alDeleteBuffers(1, &channel.buffer);
+        channel.source = channel.buffer = 0;
+        return id;
+    }
+    channel.hasSource = true;
+    channel.frames = sound.frameCount();
+    channel.channels = sound.channels;
+    channel.rate = sound.sampleRate;
+
+    const ALuint source = channel.source;
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(channel.buffer));
+    alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
+    alSourcef(source, AL_GAIN, impl->muted ? 0.0f : channel.volume);
+    if (is3D) {
+        alSourcei(source, AL_SOURCE_RELATIVE, AL_FALSE);
+        alSourcef(source, AL_ROLLOFF_FACTOR, 1.0f);
+    } else {
+        // Always at the listener, never fading with distance.
+        alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+        alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+        alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+    }
+    // The source stays in its initial state, silent, until the first play.
+    return id;
+}
+
+void SoundManager::play(int id, float volume)
+{
+    if (Channel* channel = impl->live(id))
+        impl->start(*channel, volume);
+}
+
+void SoundManager::play3D(int id, float minDistance, float maxDistance, float volume)
+{
+    Channel* channel = impl->live(id);
+    if (!channel)
+        return;
+    if (channel->is3D) {
+        alSourcef(channel->source, AL_REFERENCE_DISTANCE, std::max(minDistance, 0.0f));
+        alSourcef(channel->source, AL_MAX_DISTANCE, std::max(maxDistance, 0.0f));
+    }
+    impl->start(*channel, volume);
+}
+
+void SoundManager::pause(int id)
+{
+    if (Channel* channel = impl->live(id))
+        alSourcePause(channel->source);
+}
+
+void SoundManager::setMuteAll(bool mute)
+{
+    impl->muted = mute;
+    for (int id = 0; id < soundCount(); ++id)
+        if (Channel* channel = impl->live(id))
+            impl->applyGain(*channel);
+}
+
+void SoundManager::update3D(int id, glm::vec3 soundPosition, glm::vec3 listenerPosition,
+                            glm::vec3 listenerVelocity, glm::vec3 listenerForward,
+                            glm::vec3 listenerUp)
+{
+    if (!impl->output.ready())
+        return;
+    // The listener stands where the camera is; sounds and listener share one
+    // frame, +y up and right-handed like OpenAL's, so nothing is converted.
+    alListener3f(AL_POSITION, listenerPosition.x, listenerPosition.y, listenerPosition.z);
+    alListener3f(AL_VELOCITY, listenerVelocity.x, listenerVelocity.y, listenerVelocity.z);
+    if (usableDirection(listenerForward) && usableDirection(listenerUp)) {
+        const ALfloat orientation[6] = {listenerForward.x, listenerForward.y, listenerForward.z,
+                                        listenerUp.x, listenerUp.y, listenerUp.z};
+        alListenerfv(AL_ORIENTATION, orientation);
+    }
+    Channel* channel = impl->live(id);
+    if (channel && channel->is3D)
+        alSource3f(channel->source, AL_POSITION, soundPosition.x, soundPosition.y, soundPosition.z);
+}
+
+void SoundManager::update(double dt)
+{
+    if (!impl->output.ready())
+        return;
+    if (impl->output.loopback() && dt > 0.0) {
+        // Nobody hears this mix; rendering it is what moves time on.
+        impl->pendingFrames += std::min(dt, 10.0) * impl->output.rate();
+        const int frames = static_cast<int>(impl->pendingFrames);
+        impl->pendingFrames -= frames;
+        impl->output.advance(frames);
+    }
+    impl->latchAll();
+}
+
+int SoundManager::soundCount() const
+{
+    return static_cast<int>(impl->channels.size());
+}
+
+bool SoundManager::usesLoopback() const
+{
+    return impl->output.loopback();
+}
+
+int SoundManager::sampleRate() const
+{
+    return impl->output.rate();
+}
+
+bool SoundManager::isPlaying(int id) const
+{
+    const Channel* channel = impl->find(id);
+    return channel && channel->hasSource && !channel->expired
+        && sourceState(channel->source) == AL_PLAYING;
+}
+
+bool SoundManager::hasExpired(int id) const
+{
+    const Channel* channel = impl->find(id);
+    if (!channel || !channel->hasSource || channel->loop)
+        return false;
+    return channel->expired || sourceState(channel->source) == AL_STOPPED;
+}
+
+bool SoundManager::isSilent(int id) const
+{
+    const Channel* channel = impl->find(id);
+    return !channel || !channel->hasSource;
+}
+
+int SoundManager::frameCount(int id) const
+{
+    const Channel* channel = impl->find(id);
+    return channel ? channel->frames : 0;
+}
+
+int SoundManager::channelCount(int id) const
+{
+    const Channel* channel = impl->find(id);
+    return channel ? channel->channels : 0;
+}
+
+double SoundManager::playbackOffset(int id) const
+{
+    const Channel* channel = impl->find(id);
+    if (!channel || !channel->hasSource)
+        return 0.0;
+    ALint offset = 0;
+    alGetSourcei(channel->source, AL_SAMPLE_OFFSET, &offset);
+    return channel->rate > 0 ? static_cast<double>(offset) / channel->rate : 0.0;
+}
+
+std::vector<float> SoundManager::renderMix(int frames)
+{
+    std::vector<float> mix;
+    if (!impl->output.loopback())
+        return mix;
+    impl->output.renderInto(mix, frames);
+    impl->latchAll();
+    return mix;
+}
