@@ -1,0 +1,88 @@
+// The two scene queries of the player: the stand-up probe and the pick ray.
+#include "physics/PhysicsWorld.h"
+
+#include "physics/CharacterController.h"
+#include "physics/PhysicsScene.h"
+
+namespace {
+
+constexpr btScalar probeTop = 0.6f;      // the probe sits this far plus a radius above the centre
+constexpr btScalar pickSkip = 0.3f;      // the ray starts this far along the direction
+constexpr btScalar pickLength = 20.0f;
+
+// Anything but the player that truly overlaps the probe.
+class AnyOverlap : public btCollisionWorld::ContactResultCallback {
+public:
+    explicit AnyOverlap(const btCollisionObject& player) : self(player) {}
+
+    bool needsCollision(btBroadphaseProxy* proxy) const override
+    {
+        return proxy->m_clientObject != &self && ContactResultCallback::needsCollision(proxy);
+    }
+
+    btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper*, int, int,
+                             const btCollisionObjectWrapper*, int, int) override
+    {
+        if (point.getDistance() < 0)
+            found = true;
+        return 0;
+    }
+
+    bool found = false;
+
+private:
+    const btCollisionObject& self;
+};
+
+// Whether `p` lies inside the capsule of `body` (a standing btCapsuleShape).
+bool insideCapsule(const btCollisionObject& body, const btVector3& p)
+{
+    const auto* capsule = static_cast<const btCapsuleShape*>(body.getCollisionShape());
+    const btVector3& centre = body.getWorldTransform().getOrigin();
+    const btScalar half = capsule->getHalfHeight();
+    btVector3 onAxis = centre;
+    onAxis.setY(btClamped(p.y(), centre.y() - half, centre.y() + half));
+    return (p - onAxis).length2() < capsule->getRadius() * capsule->getRadius();
+}
+
+btVector3 toBullet(glm::vec3 v)
+{
+    return btVector3(v.x, v.y, v.z);
+}
+
+} // namespace
+
+bool PhysicsWorld::canStandUp()
+{
+    if (!controller)
+        return true;
+    const btScalar r = CharacterController::radius;
+    btCapsuleShape shape(r, (probeTop - 2 * r)); // half height (0.6 - 2r) / 2
+    btCollisionObject probe;
+    probe.setCollisionShape(&shape);
+    btVector3 centre = controller->position();
+    centre.setY(centre.y() + probeTop + r);
+    probe.setWorldTransform(btTransform(btQuaternion::getIdentity(), centre));
+    AnyOverlap overlap(controller->body());
+    scene->world->contactTest(&probe, overlap);
+    return !overlap.found;
+}
+
+int PhysicsWorld::pick(glm::vec3 origin, glm::vec3 direction)
+{
+    if (!scene->ready())
+        return -1;
+    const btVector3 dir = toBullet(direction);
+    const btVector3 from = toBullet(origin) + dir * pickSkip;
+    const btVector3 to = from + dir * pickLength;
+    // A ray that starts inside the player hits the player first.
+    if (controller && insideCapsule(controller->body(), from))
+        return -1;
+    btCollisionWorld::ClosestRayResultCallback ray(from, to);
+    scene->world->rayTest(from, to, ray);
+    if (!ray.hasHit())
+        return -1;
+    // Actors carry their index; the ground (-1) and the player (-2) do not.
+    const int index = ray.m_collisionObject->getUserIndex();
+    return index >= 0 && index < static_cast<int>(actors.size()) ? index : -1;
+}
