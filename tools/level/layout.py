@@ -1,0 +1,302 @@
+"""The level of Murkhaven: every room, wall, stair and piece of furniture.
+
+World coordinates in metres, +y up, the ground at y = 0. The player starts in
+the living room (east), goes south through the kitchen, over the raised
+walkway of the boiler rooms, north up the service corridor into the lamp hall,
+crawls through the collapsed passage, squeezes out of the storeroom into the
+assembly hall and climbs the gallery to the stage, which is the exit.
+
+Collidable parts are one axis-aligned box each (the game gives a "box" body
+the mesh's bounding box); everything else is decoration without a body.
+"""
+
+import math
+
+from geometry import Mesh
+from props import SHAPES, UV, Frame, legs
+
+WALL_H = 4.0      # walls rise above every ceiling; the ceilings hide the rest
+DOOR_H = 2.1
+
+# (name, x0, z0, x1, z1, ceiling height, floor overlay material or None)
+ROOMS = [
+    ("service corridor", -7.9, -14.7, -7.1, -4.6, 2.8, None),
+    ("pump room", -6.9, -14.7, -3.4, -11.2, 3.2, None),
+    ("boiler room", -2.6, -14.7, 4.2, -11.2, 3.2, None),
+    ("lamp hall", -6.9, -11.0, 0.4, -4.6, 3.8, None),
+    ("kitchen", 0.6, -11.0, 4.2, -2.6, 2.8, "tiles"),
+    ("crawl corridor", -4.7, -4.4, 0.4, -3.4, 2.6, None),
+    ("storeroom", -7.9, -4.4, -4.7, 3.2, 2.6, None),
+    ("bedroom", -4.5, -3.2, 0.4, 3.2, 2.6, "wood"),
+    ("living room", 0.6, -2.4, 4.2, 3.2, 2.6, "wood"),
+    ("assembly hall", -7.9, 3.4, 4.2, 8.6, 3.6, "wood"),
+]
+
+# Wall segments (x0, z0, x1, z1, material), full height. Gaps are doorways.
+WALLS = [
+    # outer shell
+    (-8.1, -14.9, -7.9, -4.4, "concrete"),
+    (-8.1, -4.4, -7.9, 3.2, "plaster"),
+    (-8.1, 3.2, -7.9, 8.8, "brick"),
+    (4.2, -14.9, 4.4, -11.0, "concrete"),
+    (4.2, -11.0, 4.4, -2.5, "tiles"),
+    (4.2, -2.5, 4.4, 3.2, "plaster"),
+    (4.2, 3.2, 4.4, 8.8, "brick"),
+    (-7.9, -14.9, 4.2, -14.7, "concrete"),
+    (-7.9, 8.6, 4.2, 8.8, "brick"),
+    # service corridor | pump room and lamp hall (doorways at the south end and into the hall)
+    (-7.1, -13.9, -6.9, -11.0, "concrete"),
+    (-7.1, -11.0, -6.9, -6.6, "brick"),
+    (-7.1, -5.8, -6.9, -4.6, "brick"),
+    # boiler rooms | lamp hall and kitchen (doorway from the kitchen)
+    (-6.9, -11.2, 0.9, -11.0, "concrete"),
+    (1.7, -11.2, 4.2, -11.0, "concrete"),
+    # the partition between the boiler rooms; the walkway passes through it
+    (-3.4, -14.7, -2.6, -12.975, "concrete"),
+    (-3.4, -12.225, -2.6, -11.2, "concrete"),
+    # kitchen | lamp hall, crawl corridor, bedroom | living room (doorway to the bedroom)
+    (0.4, -11.0, 0.6, 0.8, "plaster"),
+    (0.4, 1.6, 0.6, 3.2, "plaster"),
+    # living room | kitchen (doorway)
+    (0.6, -2.6, 3.2, -2.4, "plaster"),
+    (4.0, -2.6, 4.2, -2.4, "plaster"),
+    # lamp hall | crawl corridor and storeroom (doorway)
+    (-7.9, -4.6, -1.6, -4.4, "brick"),
+    (-0.8, -4.6, 0.4, -4.4, "brick"),
+    # crawl corridor | bedroom; storeroom | bedroom
+    (-4.7, -3.4, 0.4, -3.2, "concrete"),
+    (-4.7, -3.2, -4.5, 3.2, "plaster"),
+    # storeroom and living room | assembly hall: the narrow gap at x -6.125..-5.375
+    (-7.9, 3.2, -6.125, 3.4, "brick"),
+    (-5.375, 3.2, 4.2, 3.4, "brick"),
+]
+
+# Lintels over the doorways: (x0, z0, x1, z1, bottom, material); decoration.
+LINTELS = [
+    (-7.1, -6.6, -6.9, -5.8, DOOR_H, "brick"),
+    (-7.1, -14.7, -6.9, -13.9, 2.6, "concrete"),
+    (0.9, -11.2, 1.7, -11.0, DOOR_H, "concrete"),
+    (-3.4, -12.975, -2.6, -12.225, 2.6, "concrete"),
+    (0.4, 0.8, 0.6, 1.6, DOOR_H, "plaster"),
+    (3.2, -2.6, 4.0, -2.4, DOOR_H, "plaster"),
+    (-1.6, -4.6, -0.8, -4.4, DOOR_H, "brick"),
+    (-6.125, 3.2, -5.375, 3.4, DOOR_H, "brick"),
+]
+
+# Collidable blocks: (name, material, x0, y0, z0, x1, y1, z1[, shape, facing]).
+# A shaped piece (chair, sofa, shelf, bed) fills its box's outline; the parts
+# of the box it leaves empty lie above a seat or inside a shelf, where the
+# player cannot stand anyway.
+BLOCKS = [
+    # the collapsed passage: a slab 0.9 above the floor, crouch to pass (2 m)
+    ("collapsed_slab", "concrete", -3.6, 0.9, -4.4, -1.8, 2.6, -3.4),
+    # boiler rooms: raised walkway through the partition, stairs at both ends
+    ("walkway", "concrete", -4.6, 0.0, -12.975, -1.2, 1.0, -12.225),
+    ("walkway_step_e3", "metal", -1.2, 0.0, -12.975, -0.85, 0.75, -12.225),
+    ("walkway_step_e2", "metal", -0.85, 0.0, -12.975, -0.5, 0.5, -12.225),
+    ("walkway_step_e1", "metal", -0.5, 0.0, -12.975, -0.15, 0.25, -12.225),
+    ("walkway_step_w3", "metal", -4.95, 0.0, -12.975, -4.6, 0.75, -12.225),
+    ("walkway_step_w2", "metal", -5.3, 0.0, -12.975, -4.95, 0.5, -12.225),
+    ("walkway_step_w1", "metal", -5.65, 0.0, -12.975, -5.3, 0.25, -12.225),
+    ("boiler_1", "metal", 2.2, 0.0, -14.5, 3.9, 2.4, -13.0),
+    ("boiler_2", "metal", 2.6, 0.0, -12.6, 3.9, 1.8, -11.45),
+    ("crate_b1", "wood", -2.4, 0.0, -14.5, -1.4, 0.9, -13.6),
+    ("crate_b2", "wood", -2.4, 0.0, -11.9, -1.75, 0.7, -11.3),
+    ("pump", "metal", -6.7, 0.0, -11.9, -5.9, 1.1, -11.35),
+    ("crate_p1", "wood", -5.2, 0.0, -14.6, -4.2, 1.0, -13.7),
+    ("crate_p2", "wood", -4.1, 0.0, -14.6, -3.5, 0.6, -14.0),
+    # service corridor: junk in the dead end
+    ("crate_s1", "wood", -7.85, 0.0, -5.3, -7.3, 0.6, -4.65),
+    # kitchen
+    ("workbench", "wood", 2.9, 0.0, -8.4, 4.2, 0.75, -7.7),
+    ("counter", "tiles", 3.6, 0.0, -6.8, 4.2, 0.9, -3.2),
+    ("kitchen_shelf", "metal", 0.6, 0.0, -7.5, 1.0, 2.0, -4.0, "shelf", "+x"),
+    ("fridge", "metal", 3.5, 0.0, -10.9, 4.2, 1.8, -10.2),
+    ("kitchen_table_top", "wood", 1.4, 0.7, -6.0, 2.4, 0.75, -5.0),
+    # lamp hall
+    ("lamp_table_top", "wood", -4.4, 0.72, -8.0, -3.2, 0.78, -7.0),
+    ("chair_h1", "wood", -4.95, 0.0, -7.8, -4.5, 0.95, -7.35, "chair", "+x"),
+    ("chair_h2", "wood", -3.0, 0.0, -7.7, -2.55, 0.95, -7.25, "chair", "-x"),
+    ("bookcase_h1", "wood", -6.6, 0.0, -10.95, -4.8, 2.2, -10.5, "shelf", "+z"),
+    ("bookcase_h2", "wood", -2.6, 0.0, -10.95, -0.8, 2.2, -10.5, "shelf", "+z"),
+    ("piano", "wood", -0.15, 0.0, -9.5, 0.4, 1.3, -8.0),
+    ("pillar_h1", "concrete", -5.7, 0.0, -9.2, -5.3, 3.8, -8.8),
+    ("pillar_h2", "concrete", -2.3, 0.0, -9.2, -1.9, 3.8, -8.8),
+    # storeroom
+    ("shelf_s1", "wood", -7.9, 0.0, 2.2, -6.125, 2.0, 3.2, "shelf", "-z"),
+    ("shelf_s2", "wood", -5.375, 0.0, 2.2, -4.7, 2.0, 3.2, "shelf", "-z"),
+    ("shelf_s3", "metal", -7.9, 0.0, -2.0, -7.4, 2.0, 1.4, "shelf", "+x"),
+    ("crate_r1", "wood", -5.4, 0.0, -1.6, -4.7, 0.8, -0.6),
+    ("crate_r2", "wood", -6.0, 0.0, 0.4, -5.4, 0.5, 1.0),
+    # bedroom
+    ("bed", "fabric", -4.4, 0.0, 1.0, -2.9, 0.9, 3.2, "bed", "-z"),
+    ("wardrobe", "wood", -1.6, 0.0, 2.6, -0.4, 2.1, 3.2),
+    ("desk", "wood", -4.4, 0.0, -3.2, -3.2, 0.75, -2.6),
+    # living room
+    ("tv_cabinet", "wood", 1.6, 0.0, -2.4, 2.9, 0.85, -1.9),
+    ("sofa", "fabric", 1.4, 0.0, 1.4, 3.2, 0.8, 2.2, "sofa", "-z"),
+    ("armchair", "fabric", 0.8, 0.0, -0.9, 1.5, 0.8, -0.2, "sofa", "+x"),
+    ("coffee_table", "wood", 1.8, 0.0, -1.0, 2.5, 0.45, -0.4),
+    ("bookshelf_l", "wood", 3.85, 0.0, 0.6, 4.2, 2.0, 2.4, "shelf", "-x"),
+    # assembly hall: the stage is the exit, the gallery leads up to it
+    ("stage", "wood", -4.9, 0.0, 4.4, -2.1, 1.0, 8.6),
+    ("gallery", "metal", -2.1, 0.85, 6.05, 1.55, 1.0, 6.95),
+    ("gallery_step_3", "metal", 1.55, 0.0, 6.05, 1.9, 0.75, 6.95),
+    ("gallery_step_2", "metal", 1.9, 0.0, 6.05, 2.25, 0.5, 6.95),
+    ("gallery_step_1", "metal", 2.25, 0.0, 6.05, 2.6, 0.25, 6.95),
+    ("pallet", "wood", -5.8, 0.0, 6.99, -5.4, 0.22, 7.39),
+    ("hall_table_top", "wood", -0.6, 0.7, 7.4, 0.6, 0.75, 8.4),
+    ("bench_1", "wood", -1.8, 0.0, 4.5, -0.9, 0.45, 4.9),
+    ("bench_2", "wood", 0.0, 0.0, 4.5, 1.4, 0.45, 4.9),
+    ("bench_3", "wood", -1.8, 0.0, 5.3, -0.9, 0.45, 5.7),
+    ("bench_4", "wood", 0.0, 0.0, 5.3, 1.4, 0.45, 5.7),
+    ("hall_piano", "wood", 2.8, 0.0, 8.0, 4.1, 1.2, 8.6),
+    ("hall_crate", "wood", -7.8, 0.0, 7.8, -7.0, 0.9, 8.55),
+]
+
+# Railings: thin collidable boxes whose mesh is a rail with posts.
+# (name, x0, z0, x1, z1, deck height)
+RAILINGS = [
+    ("rail_w_s", -4.6, -12.975, -3.4, -12.925, 1.0),
+    ("rail_w_n", -4.6, -12.275, -3.4, -12.225, 1.0),
+    ("rail_e_s", -2.6, -12.975, -1.2, -12.925, 1.0),
+    ("rail_e_n", -2.6, -12.275, -1.2, -12.225, 1.0),
+    ("rail_g_s", -2.1, 6.05, 1.55, 6.1, 1.0),
+    ("rail_g_n", -2.1, 6.9, 1.55, 6.95, 1.0),
+]
+
+LAMP = (-3.8, 3.0, -7.5)
+TV = (2.25, 1.2, -1.94)
+PICKUPS = [(-5.6, 0.4, 7.19), (-0.5, 0.9, 7.5), (3.0, 0.9, -7.8)]
+
+
+class Level:
+    """Collects meshes by model file; see make_level.py for the file order."""
+
+    def __init__(self):
+        self.solid = {}    # material -> list of Mesh (one per collidable piece)
+        self.detail = {}   # material -> one merged Mesh without a body
+
+    def block(self, name, material, x0, y0, z0, x1, y1, z1, skip=()):
+        m = Mesh(name, material, UV[material])
+        m.box(x0, y0, z0, x1, y1, z1, skip)
+        self.solid.setdefault(material, []).append(m)
+        return m
+
+    def deco(self, material):
+        if material not in self.detail:
+            self.detail[material] = Mesh(material + "_detail", material, UV[material])
+        return self.detail[material]
+
+
+def build():
+    lv = Level()
+    shells = {"floor": Mesh("floor", "concrete", UV["concrete"]),
+              "ceiling": Mesh("ceiling", "plaster", UV["plaster"]),
+              "floor_wood": Mesh("floor_wood", "wood", UV["wood"])}
+
+    # one concrete floor under everything; wood and tiles lie on it in some rooms
+    shells["floor"].quad((-8.1, 0.0, 8.8), (12.5, 0, 0), (0, 0, -23.7))
+    for name, x0, z0, x1, z1, ceil, overlay in ROOMS:
+        e = 0.1  # reach under the walls so no seam shows
+        shells["ceiling"].quad((x0 - e, ceil, z0 - e), (x1 - x0 + 2 * e, 0, 0), (0, 0, z1 - z0 + 2 * e))
+        if overlay == "wood":
+            shells["floor_wood"].quad((x0, 0.005, z1), (x1 - x0, 0, 0), (0, 0, z0 - z1))
+        elif overlay:
+            lv.deco(overlay).quad((x0, 0.005, z1), (x1 - x0, 0, 0), (0, 0, z0 - z1))
+
+    for i, (x0, z0, x1, z1, mat) in enumerate(WALLS):
+        lv.block("wall_%02d" % i, mat, x0, 0.0, z0, x1, WALL_H, z1, skip=("-y", "+y"))
+    for x0, z0, x1, z1, bottom, mat in LINTELS:
+        lv.deco(mat).box(x0, bottom, z0, x1, WALL_H, z1, skip=("+y",))
+    for entry in BLOCKS:
+        name, mat, x0, y0, z0, x1, y1, z1 = entry[:8]
+        if len(entry) > 8:
+            m = Mesh(name, mat, UV[mat])
+            SHAPES[entry[8]](Frame(m, x0, z0, x1, z1, entry[9]), y1)
+            lv.solid.setdefault(mat, []).append(m)
+            continue
+        skip = ("-y",) if y0 == 0.0 else ()
+        if name.startswith("collapsed"):
+            skip = ("+y",)  # meets the ceiling
+        lv.block(name, mat, x0, y0, z0, x1, y1, z1, skip)
+    for name, x0, z0, x1, z1, deck in RAILINGS:
+        m = Mesh(name, "metal", UV["metal"])
+        along_x = (x1 - x0) > (z1 - z0)
+        length = (x1 - x0) if along_x else (z1 - z0)
+        posts = max(2, int(length / 0.6) + 1)
+        for k in range(posts):
+            t = k * (length - 0.05) / (posts - 1)
+            if along_x:
+                m.box(x0 + t, deck, z0, x0 + t + 0.05, deck + 0.85, z1, skip=("-y",))
+            else:
+                m.box(x0, deck, z0 + t, x1, deck + 0.85, z0 + t + 0.05, skip=("-y",))
+        m.box(x0, deck + 0.85, z0, x1, deck + 0.9, z1)
+        m.box(x0, deck + 0.42, z0, x1, deck + 0.46, z1)
+        lv.solid.setdefault("metal", []).append(m)
+
+    furnish(lv)
+    return lv, shells
+
+
+def furnish(lv):
+    """Decoration: legs, frames, the lamp, the television, pipes, junk."""
+    wood, metal, conc, plas = lv.deco("wood"), lv.deco("metal"), lv.deco("concrete"), lv.deco("plaster")
+    fab = lv.deco("fabric")
+    # table legs under the collidable tops
+    legs(wood, -4.4, -8.0, -3.2, -7.0, 0.72)
+    legs(wood, 1.4, -6.0, 2.4, -5.0, 0.7)
+    legs(wood, -0.6, 7.4, 0.6, 8.4, 0.7)
+    # the swinging lamp: cord from the ceiling, shade wholly above the bulb's point
+    lx, ly, lz = LAMP
+    metal.cylinder((lx, ly + 0.2, lz), "y", 0.012, 3.8 - ly - 0.2, segments=4, caps=False)
+    metal.cylinder((lx, ly + 0.04, lz), "y", 0.2, 0.16, segments=10, caps=False)
+    ring = []
+    for k in range(10):
+        a = 2 * math.pi * k / 10
+        ring.append((lx + 0.2 * math.cos(a), ly + 0.2, lz + 0.2 * math.sin(a)))
+    metal.fan((lx, ly + 0.2, lz), ring, (0, -1, 0))
+    # pipes along the ceilings of the basement
+    metal.cylinder((-7.7, 2.5, -14.7), "z", 0.06, 10.1, segments=8, caps=False)
+    metal.cylinder((-7.3, 2.62, -14.7), "z", 0.04, 10.1, segments=6, caps=False)
+    metal.cylinder((-6.9, 2.9, -14.45), "x", 0.08, 11.1, segments=8, caps=False)
+    metal.cylinder((-4.7, 2.35, -3.6), "x", 0.05, 5.1, segments=6, caps=False)
+    metal.cylinder((3.0, 2.4, -13.75), "y", 0.1, 0.8, segments=8, caps=False)
+    metal.cylinder((3.2, 1.8, -12.0), "y", 0.08, 1.4, segments=8, caps=False)
+    metal.cylinder((0.7, 2.6, -11.0), "z", 0.05, 8.4, segments=6, caps=False)
+    # gallery hangers: chains from the ceiling to the deck edges
+    for x in (-1.2, 0.6):
+        for z in (6.07, 6.93):
+            metal.cylinder((x, 1.9, z), "y", 0.012, 1.7, segments=4, caps=False)
+    # the exit: a double door in the north wall above the stage
+    wood.box(-4.1, 1.0, 8.5, -3.55, 3.2, 8.6, skip=("+y", "-y"))
+    wood.box(-3.45, 1.0, 8.5, -2.9, 3.2, 8.6, skip=("+y", "-y"))
+    metal.box(-4.25, 3.2, 8.45, -2.75, 3.3, 8.6, skip=("-y",))
+    wood.box(-3.9, 1.0, 7.2, -3.5, 2.1, 7.5, skip=("-y",))  # lectern
+    # barricaded door from the living room to the hall: planks across a frame
+    wood.box(2.0, 0.0, 3.15, 2.9, 2.05, 3.2, skip=("-y",))
+    for y, tilt in ((0.6, 0.0), (1.1, 0.0), (1.6, 0.0)):
+        wood.box(1.85, y, 3.08, 3.05, y + 0.14, 3.15)
+    # lamp hall: papers on the table, a toppled chair, an old rug
+    wood.box(-3.9, 0.78, -7.7, -3.6, 0.79, -7.45)
+    wood.box(-2.0, 0.0, -6.9, -1.55, 0.45, -6.45)
+    fab.quad((-5.2, 0.004, -6.6), (3.0, 0, 0), (0, 0, -2.2))
+    # living room rug and a dead floor lamp
+    fab.quad((1.3, 0.01, 1.2), (2.0, 0, 0), (0, 0, -2.6))
+    metal.cylinder((0.9, 0.0, 2.8), "y", 0.02, 1.6, segments=5, caps=False)
+    metal.cylinder((0.9, 1.6, 2.8), "y", 0.18, 0.25, segments=8, caps=True)
+    # bedroom: chair and pillow
+    wood.box(-3.9, 0.0, -2.5, -3.5, 0.9, -2.1, skip=("-y",))
+    fab.box(-4.25, 0.55, 2.6, -3.05, 0.68, 3.05, skip=("-y",))
+    # storeroom and hall junk
+    wood.box(-7.7, 0.0, 5.0, -7.2, 0.5, 5.5, skip=("-y",))
+    wood.box(-7.65, 0.5, 5.05, -7.3, 0.8, 5.4, skip=("-y",))
+    wood.box(-6.9, 0.0, -4.3, -6.3, 0.4, -3.9, skip=("-y",))
+    conc.box(-2.4, 0.0, -4.35, -1.9, 0.25, -3.5, skip=("-y",))  # rubble at the slab
+    conc.box(-3.9, 0.0, -4.3, -3.65, 0.15, -3.9, skip=("-y",))
+    plas.box(-0.7, 0.0, -4.35, 0.3, 0.08, -3.45, skip=("-y",))  # fallen plaster
+    # boiler room gauges and a valve wheel
+    metal.cylinder((2.0, 1.4, -13.8), "x", 0.15, 0.2, segments=8)
+    # hall: stacked chairs by the west wall
+    for k in range(3):
+        wood.box(-7.8, 0.45 * k, 4.0, -7.35, 0.45 * k + 0.45, 4.45)
