@@ -8,7 +8,7 @@ packages=(
   libglfw3-dev libglew-dev libglm-dev libassimp-dev libfreeimage-dev
   libbullet-dev libopenal-dev libsndfile1-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth libgl1-mesa-dri
+  xvfb xauth libgl1-mesa-dri xdotool
 )
 
 missing=()

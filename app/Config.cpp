@@ -1,0 +1,89 @@
+#include "app/Config.h"
+
+#include "app/Camera.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+// The value after the first " = ", or false when the line has none.
+bool valueOf(const std::string& line, std::string& value) {
+    const std::string::size_type at = line.find(" = ");
+    if (at == std::string::npos) return false;
+    value = line.substr(at + 3);
+    return true;
+}
+
+}  // namespace
+
+int configInt(const std::string& value) {
+    std::string::size_type i = 0;
+    while (i < value.size() && std::isspace(static_cast<unsigned char>(value[i])) != 0) ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    // Accumulate towards the negative side, which has room for INT_MIN.
+    long long result = 0;
+    for (; i < value.size() && std::isdigit(static_cast<unsigned char>(value[i])) != 0; ++i) {
+        result = result * 10 - (value[i] - '0');
+        if (result < INT_MIN) return negative ? INT_MIN : INT_MAX;
+    }
+    if (negative) return static_cast<int>(result);
+    return result < -static_cast<long long>(INT_MAX) ? INT_MAX : static_cast<int>(-result);
+}
+
+float configFloat(const std::string& value) { return std::strtof(value.c_str(), nullptr); }
+
+bool configBool(const std::string& value) { return value == "TRUE"; }
+
+void applyConfigDefaults(Settings& settings, Camera& camera) {
+    settings = Settings {};
+    camera.startPosition = glm::vec3(2.92f, 0.8f, 0.262f);
+    camera.horizontalAngle = -2.57f;
+    camera.verticalAngle = -0.5f;
+    camera.mouseSpeed = 0.002f;
+    camera.walkSpeed = 1.0f;
+    camera.padLookSpeed = 1.5f;
+    camera.padSpeed = 5.0f;
+}
+
+void readConfig(std::istream& in, Settings& settings, Camera& camera) {
+    std::string line;
+    std::string value;
+    for (int number = 1; number <= configLineCount && std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!valueOf(line, value)) continue;
+        switch (number) {
+        case 2: settings.width = configInt(value); break;
+        case 3: settings.height = configInt(value); break;
+        case 4: settings.windowed = configBool(value); break;
+        case 5: settings.refreshRate = configInt(value); break;
+        case 6: settings.ambient = configFloat(value); break;
+        case 9: settings.shadowMapSize = configInt(value); break;
+        case 12: camera.position.x = camera.startPosition.x = configFloat(value); break;
+        case 13: camera.position.y = camera.startPosition.y = configFloat(value); break;
+        case 14: camera.position.z = camera.startPosition.z = configFloat(value); break;
+        case 15: camera.horizontalAngle = configFloat(value); break;
+        case 16: camera.verticalAngle = configFloat(value); break;
+        case 17: camera.mouseSpeed = configFloat(value); break;
+        case 18: camera.walkSpeed = configFloat(value); break;
+        case 19: camera.padLookSpeed = configFloat(value); break;
+        case 20: camera.padSpeed = configFloat(value); break;
+        case 23: settings.freezeMeters = configBool(value); break;
+        default: break;  // lines without a setting
+        }
+    }
+}
+
+bool loadConfig(const std::string& path, Settings& settings, Camera& camera) {
+    applyConfigDefaults(settings, camera);
+    std::ifstream file(path);
+    if (!file) return false;
+    readConfig(file, settings, camera);
+    return true;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <istream>
+#include <string>
+
+class Camera;
+
+// Settings fixed at start-up by CONFIG.txt.
+struct Settings {
+    int width = 1280;           // window, framebuffer and viewport size in pixels
+    int height = 720;
+    bool windowed = true;       // false: full screen on the primary monitor
+    int refreshRate = 60;       // refresh-rate hint (full screen)
+    float ambient = 0.2f;       // shader uniform "ambient"
+    int shadowMapSize = 1024;   // edge of each shadow map in texels
+    bool freezeMeters = false;  // energy and fear stand still under the mouse light
+};
+
+// CONFIG.txt is read by line number: the text before " = " is a label for
+// people, the value follows it. Only the first 23 lines count.
+constexpr int configLineCount = 23;
+
+// Puts the values used when CONFIG.txt is missing into the settings and the
+// camera. The camera's position is left alone: the first game moves it.
+void applyConfigDefaults(Settings& settings, Camera& camera);
+
+// Reads the lines of a config file over the values already there; a line
+// that is absent or has no " = " keeps its value.
+void readConfig(std::istream& in, Settings& settings, Camera& camera);
+
+// Defaults, then the file at `path`. Returns false when the file cannot be
+// opened (the defaults stand; the caller reports it).
+bool loadConfig(const std::string& path, Settings& settings, Camera& camera);
+
+// The value conversions of the file: C atoi and atof, except that integers
+// beyond int's range stop at its limits. Only exactly "TRUE" is true.
+int configInt(const std::string& value);
+float configFloat(const std::string& value);
+bool configBool(const std::string& value);

@@ -1,0 +1,44 @@
+#include "app/FrameLoop.h"
+
+#include "app/FrameUpdate.h"
+#include "platform/Input.h"
+#include "platform/Window.h"
+
+#include <GL/glew.h>
+
+#include <iostream>
+
+const char* glErrorMessage(unsigned code) {
+    switch (code) {
+    case GL_INVALID_ENUM: return "GL: enum argument out of range.";
+    case GL_INVALID_VALUE: return "GL: Numeric argument out of range.";
+    case GL_INVALID_OPERATION: return "GL: Operation illegal in current state.";
+    case GL_OUT_OF_MEMORY: return "GL: Not enough memory left to execute command.";
+    case GL_INVALID_FRAMEBUFFER_OPERATION: return "GL: Framebuffer object is not complete.";
+    default: return "GL: Unknown error.";
+    }
+}
+
+void reportGlError(std::ostream& out) {
+    const GLenum code = glGetError();
+    if (code != GL_NO_ERROR) out << glErrorMessage(code) << code << '\n';
+}
+
+void runFrameLoop(GameContext& context, Window& window, InputSource& input, const FrameHooks& hooks) {
+    // Zero, so the first frame's step covers everything since start-up.
+    double previous = 0.0;
+    while (!window.shouldClose()) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        const double now = input.time();
+        const double dt = now - previous;
+        previous = now;
+        window.pollEvents();
+        const bool quit = quitRequested(context, input);
+        updateFrame(context, input, hooks, dt);
+        input.endFrame();
+        if (hooks.renderFrame) hooks.renderFrame(context);
+        window.swapBuffers();
+        reportGlError(std::cerr);
+        if (quit) break;
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/Input.h"
+
+struct GLFWwindow;
+
+// Keyboard, mouse, clock, title and game pad 0 of one GLFW window. Sticky keys
+// and sticky mouse buttons are switched on, so a tap shorter than a frame is
+// still seen by the next read.
+class GlfwInput : public InputSource {
+public:
+    explicit GlfwInput(GLFWwindow* window);
+
+    bool keyDown(int key) override;
+    bool mouseButtonDown(int button) override;
+    void cursorPosition(double& x, double& y) override;
+    void setCursorPosition(double x, double y) override;
+    double time() override;
+    bool gamepad(GamepadState& state) override;
+    void setWindowTitle(const std::string& title) override;
+    void endFrame() override;
+
+private:
+    GLFWwindow* window;
+    GamepadState lastPad;  // packet number bumps when the state differs from this
+};

@@ -1,0 +1,41 @@
+#include "platform/Window.h"
+
+#include <GLFW/glfw3.h>
+
+Window::~Window() { terminate(); }
+
+Window::OpenResult Window::open(int width, int height, bool windowed, int refreshRate) {
+    if (glfwInit() != GLFW_TRUE) return OpenResult::GlfwFailed;
+    glfwRunning = true;
+
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
+    // The render targets keep their start-up size.
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+
+    GLFWmonitor* monitor = windowed ? nullptr : glfwGetPrimaryMonitor();
+    window = glfwCreateWindow(width, height, "Murkhaven", monitor, nullptr);
+    if (window == nullptr) {
+        terminate();
+        return OpenResult::NoWindow;
+    }
+    glfwMakeContextCurrent(window);
+    return OpenResult::Ok;
+}
+
+bool Window::shouldClose() const { return window == nullptr || glfwWindowShouldClose(window) == GLFW_TRUE; }
+
+void Window::pollEvents() { glfwPollEvents(); }
+
+void Window::swapBuffers() { glfwSwapBuffers(window); }
+
+void Window::hideCursor() { glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN); }
+
+void Window::terminate() {
+    if (window != nullptr) glfwDestroyWindow(window);
+    window = nullptr;
+    if (glfwRunning) glfwTerminate();
+    glfwRunning = false;
+}

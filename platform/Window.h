@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+struct GLFWwindow;
+
+// The game's one window and its OpenGL 3.3 core context. open() does GLFW's
+// part of start-up; the caller loads GL entry points afterwards.
+class Window {
+public:
+    enum class OpenResult { Ok, GlfwFailed, NoWindow };
+
+    Window() = default;
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // glfwInit, the context hints, then a window titled "Murkhaven", full
+    // screen on the primary monitor unless windowed. On NoWindow GLFW has
+    // already been terminated. On Ok the context is current.
+    OpenResult open(int width, int height, bool windowed, int refreshRate);
+
+    bool shouldClose() const;
+    void pollEvents();
+    void swapBuffers();
+    // Hides the cursor over the window without capturing it.
+    void hideCursor();
+    // Destroys the window and ends GLFW.
+    void terminate();
+
+    GLFWwindow* handle() const { return window; }
+
+private:
+    GLFWwindow* window = nullptr;
+    bool glfwRunning = false;
+};
