@@ -1,0 +1,16 @@
+#version 330 core
+
+// Bright pass: keeps the parts of the scene whose luminance exceeds
+// "threshold", fading in over the range above it so the glow does not pop.
+uniform sampler2D sceneMap;
+uniform float threshold;
+
+in vec2 texCoord;
+out vec4 fragColor;
+
+void main() {
+    vec3 colour = texture(sceneMap, texCoord).rgb;
+    float luminance = dot(colour, vec3(0.2126, 0.7152, 0.0722));
+    float amount = clamp((luminance - threshold) / max(1.0 - threshold, 1e-4), 0.0, 1.0);
+    fragColor = vec4(colour * amount, 1.0);
+}

@@ -1,0 +1,67 @@
+#include "render/Light.h"
+
+#include <GL/glew.h>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "render/Projection.h"
+#include "render/ShaderProgram.h"
+#include "render/ShadowMap.h"
+#include "scene/SceneObject.h"
+
+Light::Light(const glm::vec3& position_, const glm::vec3& colour_, const glm::vec3& direction_,
+             float cutOff_, ShadowMap* shadowMap_, float intensity_)
+    : position(position_),
+      colour(colour_),
+      intensity(intensity_),
+      direction(direction_),
+      cutOff(cutOff_),
+      shadowMap(shadowMap_) {}
+
+Light::~Light() {
+    delete shadowMap;
+}
+
+glm::mat4 lightView(const Light& light, const glm::vec3& up) {
+    return glm::lookAt(light.position, light.position - light.direction, up);
+}
+
+void renderShadowDepth(const Light& light, const glm::vec3& up,
+                       std::vector<murk::SceneObject*>& sceneObjects) {
+    const ShadowMap& map = *light.shadowMap;
+    glBindFramebuffer(GL_FRAMEBUFFER, map.shadowFramebuffer);
+    glViewport(0, 0, map.width, map.height);
+    // Empty texels are as far as the light reaches (depth 1), so nothing
+    // beyond the casters reads as shadowed and the blur does not darken
+    // caster edges against the background.
+    const GLfloat farMoments[4] = {1.0f, 1.0f, 0.0f, 0.0f};
+    glClearBufferfv(GL_COLOR, 0, farMoments);
+    glClear(GL_DEPTH_BUFFER_BIT);
+
+    map.depthProgram->use();
+    const GLint mvpLocation = glGetUniformLocation(map.depthProgram->program, "mvpMatrix");
+    const glm::mat4 lightViewProjection = projection::spotLight() * lightView(light, up);
+
+    const std::size_t count = sceneObjects.size();
+    for (std::size_t i = 2; i + 3 < count; ++i) {
+        murk::SceneObject* object = sceneObjects[i];
+        const glm::mat4 mvp = lightViewProjection * object->modelMatrix;
+        glUniformMatrix4fv(mvpLocation, 1, GL_FALSE, glm::value_ptr(mvp));
+        object->draw();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void renderShadowPass(const Light& light, const glm::vec3& up,
+                      std::vector<murk::SceneObject*>& sceneObjects) {
+    // Wireframe mode leaves line mode on between frames; the shadow map must
+    // still be filled, or the blur would only draw its quad's outline.
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+
+    renderShadowDepth(light, up, sceneObjects);
+    light.shadowMap->blur();
+
+    glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode[0]));
+}

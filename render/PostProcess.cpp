@@ -1,0 +1,136 @@
+#include "render/PostProcess.h"
+
+#include "render/RenderTexture.h"
+#include "render/ShaderProgram.h"
+#include "scene/Material.h"
+#include "scene/SceneObject.h"
+
+namespace {
+
+// Brightness above which the scene glows.
+constexpr float kThreshold = 0.8f;
+
+ShaderProgram* loadProgram(const std::string& name) {
+    return new ShaderProgram("Shader/" + name + ".vert", "Shader/" + name + ".frag");
+}
+
+}  // namespace
+
+PostProcess::PostProcess(int width_, int height_, GLenum internalFormat_, GLenum format_,
+                         GLenum type_, const std::string& thresholdName,
+                         const std::string& blurName, const std::string& mixName)
+    : width(width_),
+      height(height_),
+      internalFormat(internalFormat_),
+      format(format_),
+      type(type_) {
+    thresholdProgram = loadProgram(thresholdName);
+    blurProgram = loadProgram(blurName);
+    mixProgram = loadProgram(mixName);
+
+    glGenFramebuffers(1, &sceneFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+    sceneTexture = murk::createRenderTexture(GL_TEXTURE0, static_cast<GLint>(internalFormat),
+                                             width, height, format, type);
+    sceneDepthTexture = murk::createRenderTexture(GL_TEXTURE1, GL_DEPTH_COMPONENT32F, width,
+                                                  height, GL_DEPTH_COMPONENT, GL_FLOAT);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneTexture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, sceneDepthTexture,
+                           0);
+
+    blurFramebuffer = createTarget(blurTexture);
+    glowFramebuffer = createTarget(glowTexture);
+    mixFramebuffer = createTarget(composedTexture);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    quadMaterial = new Material();
+    blurQuad = new murk::QuadObject(glm::mat4(1.0f), blurProgram, quadMaterial);
+    thresholdQuad = new murk::QuadObject(glm::mat4(1.0f), thresholdProgram, quadMaterial);
+    mixQuad = new murk::QuadObject(glm::mat4(1.0f), mixProgram, quadMaterial);
+}
+
+PostProcess::~PostProcess() {
+    delete mixQuad;
+    delete thresholdQuad;
+    delete blurQuad;
+    delete quadMaterial;
+    const GLuint framebuffers[4] = {sceneFramebuffer, glowFramebuffer, blurFramebuffer,
+                                    mixFramebuffer};
+    glDeleteFramebuffers(4, framebuffers);
+    const GLuint textures[5] = {sceneTexture, sceneDepthTexture, glowTexture, blurTexture,
+                                composedTexture};
+    glDeleteTextures(5, textures);
+    delete mixProgram;
+    delete blurProgram;
+    delete thresholdProgram;
+}
+
+GLuint PostProcess::createTarget(GLuint& texture) {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    texture = murk::createRenderTexture(GL_TEXTURE0, static_cast<GLint>(internalFormat), width,
+                                        height, format, type);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    return framebuffer;
+}
+
+void PostProcess::run() {
+    thresholdPass();
+    blurVertical();
+    blurHorizontal();
+    mixPass();
+}
+
+void PostProcess::beginPass(GLuint framebuffer) {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void PostProcess::thresholdPass() {
+    thresholdProgram->use();
+    beginPass(glowFramebuffer);
+    glActiveTexture(GL_TEXTURE7);
+    glBindTexture(GL_TEXTURE_2D, sceneTexture);
+    const GLuint program = thresholdProgram->program;
+    glUniform1f(glGetUniformLocation(program, "threshold"), kThreshold);
+    glUniform1i(glGetUniformLocation(program, "sceneMap"), 7);
+    thresholdQuad->draw();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void PostProcess::blurVertical() {
+    blurProgram->use();
+    blurPass(blurFramebuffer, glowTexture, 8, glm::vec2(0.0f, 1.0f / static_cast<float>(height)));
+}
+
+void PostProcess::blurHorizontal() {
+    blurProgram->use();
+    blurPass(glowFramebuffer, blurTexture, 9, glm::vec2(1.0f / static_cast<float>(width), 0.0f));
+}
+
+void PostProcess::blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 scale) {
+    beginPass(target);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    glBindTexture(GL_TEXTURE_2D, source);
+    const GLuint program = blurProgram->program;
+    glUniform2f(glGetUniformLocation(program, "scale"), scale.x, scale.y);
+    glUniform1i(glGetUniformLocation(program, "shadowMap"), unit);
+    blurQuad->draw();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void PostProcess::mixPass() {
+    mixProgram->use();
+    beginPass(mixFramebuffer);
+    glActiveTexture(GL_TEXTURE10);
+    glBindTexture(GL_TEXTURE_2D, glowTexture);
+    glActiveTexture(GL_TEXTURE11);
+    glBindTexture(GL_TEXTURE_2D, sceneTexture);
+    const GLuint program = mixProgram->program;
+    glUniform1i(glGetUniformLocation(program, "glowMap"), 10);
+    glUniform1i(glGetUniformLocation(program, "sceneMap"), 11);
+    mixQuad->draw();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+
+#include <GL/glew.h>
+#include <glm/vec2.hpp>
+
+class ShaderProgram;
+struct Material;
+
+namespace murk {
+class QuadObject;
+}
+
+// The scene's off-screen target and the bloom chain behind it: the bright
+// parts of the scene are cut out, blurred vertically then horizontally at
+// full resolution, and added back onto the scene in composedTexture.
+class PostProcess {
+public:
+    // The program names are base names: "Shader/" + name + ".vert"/".frag".
+    PostProcess(int width, int height, GLenum internalFormat, GLenum format, GLenum type,
+                const std::string& thresholdName, const std::string& blurName,
+                const std::string& mixName);
+    ~PostProcess();
+    PostProcess(const PostProcess&) = delete;
+    PostProcess& operator=(const PostProcess&) = delete;
+
+    // The four passes in order. Each clears and binds its own target and
+    // binds framebuffer 0 again; the viewport is left at width x height.
+    void run();
+    void thresholdPass();
+    void blurVertical();
+    void blurHorizontal();
+    void mixPass();
+
+    GLuint getSceneTexture() const { return sceneTexture; }
+    GLuint getComposedTexture() const { return composedTexture; }
+
+    ShaderProgram* thresholdProgram = nullptr;
+    ShaderProgram* blurProgram = nullptr;
+    ShaderProgram* mixProgram = nullptr;
+    GLuint sceneFramebuffer = 0;
+    GLuint glowFramebuffer = 0;
+    GLuint blurFramebuffer = 0;
+    GLuint mixFramebuffer = 0;
+    GLuint sceneTexture = 0;
+    GLuint sceneDepthTexture = 0;
+    GLuint glowTexture = 0;
+    GLuint blurTexture = 0;
+    GLuint composedTexture = 0;
+    int width = 0;
+    int height = 0;
+    GLenum internalFormat = 0;
+    GLenum format = 0;
+    GLenum type = 0;
+    murk::QuadObject* blurQuad = nullptr;
+    murk::QuadObject* thresholdQuad = nullptr;
+    murk::QuadObject* mixQuad = nullptr;
+
+private:
+    GLuint createTarget(GLuint& texture);
+    void beginPass(GLuint framebuffer);
+    void blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 scale);
+
+    Material* quadMaterial = nullptr;  // empty; the quads do not own it
+};

@@ -1,0 +1,18 @@
+#include "render/RenderTexture.h"
+
+namespace murk {
+
+GLuint createRenderTexture(GLenum unit, GLint internalFormat, int width, int height,
+                           GLenum format, GLenum type) {
+    GLuint texture = 0;
+    glActiveTexture(unit);
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    return texture;
+}
+
+}  // namespace murk
