@@ -1,0 +1,104 @@
+#include "render/ShaderProgram.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "render/FatalError.h"
+
+namespace {
+
+std::string infoLog(GLuint object, bool isProgram) {
+    GLint length = 0;
+    if (isProgram) {
+        glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    } else {
+        glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    }
+    if (length <= 0) {
+        return {};
+    }
+    std::vector<GLchar> log(static_cast<std::size_t>(length), '\0');
+    if (isProgram) {
+        glGetProgramInfoLog(object, length, nullptr, log.data());
+    } else {
+        glGetShaderInfoLog(object, length, nullptr, log.data());
+    }
+    std::string text(log.data());
+    // Drivers end their logs with a line feed; the message adds its own.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace
+
+ShaderProgram::ShaderProgram(const std::string& vertexFile, const std::string& fragmentFile) {
+    build(vertexFile, fragmentFile);
+}
+
+ShaderProgram::ShaderProgram(const std::string& vertexFile, const std::string& fragmentFile,
+                             const std::string& extra)
+    : extraName(extra) {
+    build(vertexFile, fragmentFile);
+}
+
+ShaderProgram::~ShaderProgram() {
+    glDeleteProgram(program);
+    glDeleteShader(vertexShader);
+    glDeleteShader(fragmentShader);
+}
+
+void ShaderProgram::use() const {
+    glUseProgram(program);
+}
+
+void ShaderProgram::build(const std::string& vertexFile, const std::string& fragmentFile) {
+    program = glCreateProgram();
+    if (program == 0) {
+        murk::fatalError("kein program handle");
+    }
+    compile(vertexFile, GL_VERTEX_SHADER, vertexShader);
+    compile(fragmentFile, GL_FRAGMENT_SHADER, fragmentShader);
+    link();
+    // Only a linked program carries a name.
+    vertexPath = vertexFile;
+}
+
+void ShaderProgram::compile(const std::string& path, GLenum type, GLuint& into) {
+    std::ifstream file(path);
+    if (file.fail()) {
+        murk::fatalError("shader-file konnte nicht geöffnet werden");
+    }
+    const std::string source((std::istreambuf_iterator<char>(file)),
+                             std::istreambuf_iterator<char>());
+    file.close();
+
+    into = glCreateShader(type);
+    if (into == 0) {
+        murk::fatalError("keinen gl shader bekommen");
+    }
+    const GLchar* text = source.c_str();
+    glShaderSource(into, 1, &text, nullptr);
+    glCompileShader(into);
+
+    GLint status = 0;
+    glGetShaderiv(into, GL_COMPILE_STATUS, &status);
+    if (status == 0 || glIsShader(into) == GL_FALSE) {
+        murk::fatalError("compile fehler", infoLog(into, false));
+    }
+}
+
+void ShaderProgram::link() {
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    // Before linking, so colour output 0 is always "fragColor".
+    glBindFragDataLocation(program, 0, "fragColor");
+    glLinkProgram(program);
+    GLint status = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (status == 0) {
+        murk::fatalError("fehler beim linken", infoLog(program, true));
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include <GL/glew.h>
+
+// One linked program of a vertex and a fragment shader read from files.
+// Every failure while building it is fatal (the process ends), so a
+// constructed program is always complete. Fragment output 0 is "fragColor".
+class ShaderProgram {
+public:
+    ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath);
+    // extraName: the scene line's normal map, kept with the program.
+    ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath,
+                  const std::string& extraName);
+    ~ShaderProgram();
+    ShaderProgram(const ShaderProgram&) = delete;
+    ShaderProgram& operator=(const ShaderProgram&) = delete;
+
+    void use() const;
+
+    GLuint program = 0;
+    std::string vertexPath;  // the renderer's identity for the program
+    std::string extraName;
+    GLuint vertexShader = 0;
+    GLuint fragmentShader = 0;
+
+private:
+    void build(const std::string& vertexFile, const std::string& fragmentFile);
+    void compile(const std::string& path, GLenum type, GLuint& into);
+    void link();
+};

@@ -1,0 +1,138 @@
+#include "scene/ModelLoader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec3.hpp>
+
+#include "physics/PhysicsWorld.h"
+#include "render/ShaderProgram.h"
+#include "scene/Material.h"
+#include "scene/ModelConversion.h"
+#include "scene/SceneObject.h"
+#include "scene/Texture.h"
+#include "scene/World.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void addCollisionBody(PhysicsWorld& physics, const murk::SceneObject& object,
+                      const CollisionBody& body, bool dynamic, float density) {
+    switch (body.kind) {
+    case CollisionBody::Kind::none:
+        return;
+    case CollisionBody::Kind::box:
+        physics.addBox(dynamic, body.centre, body.halfExtents, density);
+        return;
+    case CollisionBody::Kind::mesh: {
+        std::vector<glm::vec3> points;
+        const std::vector<float>& p = object.positions;
+        points.reserve(p.size() / 3);
+        for (std::size_t i = 0; i + 2 < p.size(); i += 3) {
+            points.emplace_back(p[i], p[i + 1], p[i + 2]);
+        }
+        std::vector<unsigned> triangles(object.indices.begin(), object.indices.end());
+        physics.addConvexMesh(std::move(points), std::move(triangles), dynamic, body.centre,
+                              body.halfExtents, density);
+        return;
+    }
+    }
+}
+
+}  // namespace
+
+ModelLoader::ModelLoader(World& gameWorld, std::vector<murk::SceneObject*>& objects)
+    : world(gameWorld), sceneObjects(objects) {}
+
+ModelLoader::~ModelLoader() = default;
+
+Texture* ModelLoader::cachedTexture(const std::string& name, std::vector<std::string>& names,
+                                    std::vector<unsigned>& ids, bool advanceSlot) {
+    textures.push_back(std::make_unique<Texture>());
+    Texture* texture = textures.back().get();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found != names.end()) {
+        texture->id = ids[static_cast<std::size_t>(found - names.begin())];
+        return texture;
+    }
+    // Failed loads are not cached, so the next mesh naming the file tries again.
+    const Clock::time_point start = Clock::now();
+    if (texture->load(name, world.nextTextureSlot, "RGB")) {
+        names.push_back(name);
+        ids.push_back(texture->id);
+        if (advanceSlot) {
+            ++world.nextTextureSlot;
+        }
+    }
+    textureSeconds += secondsSince(start);
+    return texture;
+}
+
+void ModelLoader::loadModel(const std::string& modelFile, const std::string& shaderName,
+                            const std::string& physicsShape, float density, bool dynamic,
+                            const std::string& normalMap) {
+    std::cout << "reading " << modelFile << '\n';
+    std::vector<MeshData> meshes;
+    std::string error;
+    if (!importer.read(modelFile, meshes, error)) {
+        std::cout << "Model-File kann nicht gelesen werden: " << modelFile << " (" << error
+                  << ")\n";
+        return;
+    }
+
+    for (MeshData& mesh : meshes) {
+        materials.push_back(std::make_unique<Material>());
+        Material* material = materials.back().get();
+        material->ambient = mesh.ambient;
+        material->diffuse = mesh.diffuse;
+        material->specular = mesh.specular;
+        material->opacity = mesh.opacity;
+
+        Clock::time_point start = Clock::now();
+        const std::string base = "Shader/" + shaderName;
+        programs.push_back(normalMap.empty()
+                               ? std::make_unique<ShaderProgram>(base + ".vert", base + ".frag")
+                               : std::make_unique<ShaderProgram>(base + ".vert", base + ".frag",
+                                                                 normalMap));
+        ShaderProgram* program = programs.back().get();
+        programSeconds += secondsSince(start);
+
+        auto* object = new murk::SceneObject(glm::mat4(1.0f), program, material);
+        program->use();
+        object->vertexCount = mesh.vertexCount();
+        object->indexCount = mesh.indexCount();
+        object->minX = mesh.minX;
+        object->maxX = mesh.maxX;
+        object->minY = mesh.minY;
+        object->maxY = mesh.maxY;
+        object->minZ = mesh.minZ;
+        object->maxZ = mesh.maxZ;
+
+        material->diffuseTexture = cachedTexture(mesh.diffuseTexturePath,
+                                                 world.diffuseTextureNames,
+                                                 world.diffuseTextureIds, false);
+        material->normalTexture =
+            cachedTexture(normalMap, world.normalTextureNames, world.normalTextureIds, true);
+
+        object->positions = std::move(mesh.positions);
+        object->normals = std::move(mesh.normals);
+        object->uvs = std::move(mesh.uvs);
+        object->tangents = std::move(mesh.tangents);
+        object->indices = std::move(mesh.indices);
+        start = Clock::now();
+        object->setupBuffers();
+        uploadSeconds += secondsSince(start);
+
+        const CollisionBody body = collisionBodyFor(physicsShape, mesh);
+        addCollisionBody(*world.physicsWorld, *object, body, dynamic, density);
+
+        sceneObjects.push_back(object);
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene/MeshData.h"
+#include "scene/ModelImporter.h"
+
+namespace murk {
+class SceneObject;
+}
+class ShaderProgram;
+class Texture;
+struct Material;
+struct World;
+
+// Turns scene-file lines into scene objects with the one importer of the
+// run. Keeps the programs, materials and textures it creates alive for
+// as long as it lives (destroy it while the GL context still exists).
+class ModelLoader {
+public:
+    ModelLoader(World& world, std::vector<murk::SceneObject*>& sceneObjects);
+    ~ModelLoader();
+    ModelLoader(const ModelLoader&) = delete;
+    ModelLoader& operator=(const ModelLoader&) = delete;
+
+    // One object per triangle mesh of modelFile, appended to sceneObjects,
+    // each with its own program "Shader/"+shaderName+".vert/.frag", material,
+    // cached textures and the collision body physicsShape asks for. An
+    // unreadable file prints the importer's reason and adds nothing.
+    void loadModel(const std::string& modelFile, const std::string& shaderName,
+                   const std::string& physicsShape, float density, bool dynamic,
+                   const std::string& normalMap);
+
+    // Seconds spent so far, for the load statistics (importing is in importer.seconds).
+    double programSeconds = 0.0;
+    double textureSeconds = 0.0;
+    double uploadSeconds = 0.0;
+
+    ModelImporter importer;
+
+private:
+    Texture* cachedTexture(const std::string& name, std::vector<std::string>& names,
+                           std::vector<unsigned>& ids, bool advanceSlot);
+
+    World& world;
+    std::vector<murk::SceneObject*>& sceneObjects;
+    std::vector<std::unique_ptr<ShaderProgram>> programs;
+    std::vector<std::unique_ptr<Material>> materials;
+    std::vector<std::unique_ptr<Texture>> textures;
+};

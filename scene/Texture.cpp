@@ -1,0 +1,113 @@
+#include "scene/Texture.h"
+
+#include <iostream>
+
+#include <FreeImage.h>
+
+static_assert(FREEIMAGE_COLORORDER == FREEIMAGE_COLORORDER_BGR,
+              "the upload passes FreeImage's pixels as BGR(A)");
+
+namespace {
+
+// FreeImage keeps its pixels bottom row first in blue-green-red order on
+// little-endian machines; both match what GL gets here.
+struct Image {
+    FIBITMAP* bitmap = nullptr;
+    ~Image() {
+        if (bitmap != nullptr) {
+            FreeImage_Unload(bitmap);
+        }
+    }
+};
+
+}  // namespace
+
+std::string texturePath(const std::string& name) {
+    const std::size_t cut = name.find_last_of("/\\");
+    const std::string base = cut == std::string::npos ? name : name.substr(cut + 1);
+    return "Assets/Textures/" + base;
+}
+
+GLint minifyingFilter(int mipmapQuality, int samplingQuality) {
+    const bool bilinear = samplingQuality != 0;
+    switch (mipmapQuality) {
+    case 0:
+        return bilinear ? GL_LINEAR : GL_NEAREST;
+    case 1:
+        return bilinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    default:
+        return bilinear ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+    }
+}
+
+GLint magnifyingFilter(int samplingQuality) {
+    return samplingQuality == 0 ? GL_NEAREST : GL_LINEAR;
+}
+
+bool Texture::load(const std::string& name, int textureSlot, const std::string& format) {
+    slot = textureSlot;
+    const std::string path = texturePath(name);
+
+    FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
+    if (type == FIF_UNKNOWN) {
+        type = FreeImage_GetFIFFromFilename(path.c_str());
+    }
+    if (type == FIF_UNKNOWN) {
+        return false;
+    }
+    Image image;
+    if (FreeImage_FIFSupportsReading(type)) {
+        image.bitmap = FreeImage_Load(type, path.c_str(), 0);
+    }
+    if (image.bitmap == nullptr) {
+        std::cout << "texture not found: " << path << '\n';
+        return false;
+    }
+    if (!FreeImage_HasPixels(image.bitmap) || FreeImage_GetWidth(image.bitmap) == 0 ||
+        FreeImage_GetHeight(image.bitmap) == 0) {
+        id = noImage;
+        return false;
+    }
+
+    // The upload reads 3 or 4 bytes per pixel, so every other layout (grey,
+    // palette, 16-bit, 32-bit loaded as RGB, ...) is converted first.
+    const bool alpha = format == "RGBA";
+    Image standard;
+    FIBITMAP* source = image.bitmap;
+    if (FreeImage_GetImageType(source) != FIT_BITMAP) {
+        // 16-bit grey, float and the like: down to 8 bits per channel first.
+        standard.bitmap = FreeImage_ConvertToStandardType(source, TRUE);
+        source = standard.bitmap != nullptr ? standard.bitmap : source;
+    }
+    Image converted;
+    converted.bitmap = alpha ? FreeImage_ConvertTo32Bits(source) : FreeImage_ConvertTo24Bits(source);
+    if (converted.bitmap == nullptr) {
+        id = noImage;
+        return false;
+    }
+    const auto width = static_cast<GLsizei>(FreeImage_GetWidth(converted.bitmap));
+    const auto height = static_cast<GLsizei>(FreeImage_GetHeight(converted.bitmap));
+
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // FreeImage pads rows to 4 bytes, which is GL's default unpack alignment;
+    // set it anyway in case someone else changed it.
+    GLint oldAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA : GL_RGB, width, height, 0,
+                 alpha ? GL_BGRA : GL_BGR, GL_UNSIGNED_BYTE, FreeImage_GetBits(converted.bitmap));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    return true;
+}
+
+void Texture::setFilter(int mipmapQuality, int samplingQuality) {
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    minifyingFilter(mipmapQuality, samplingQuality));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magnifyingFilter(samplingQuality));
+}

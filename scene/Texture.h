@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include <GL/glew.h>
+
+// Handle to one 2-D texture decoded from "Assets/Textures/". Binding for
+// drawing is the renderer's job. Several Textures may share one id (the model
+// import's cache), so a Texture never deletes its GL texture.
+class Texture {
+public:
+    static constexpr GLuint noImage = static_cast<GLuint>(-1);
+
+    // Decodes the image and uploads it with mipmaps. format "RGBA" keeps
+    // alpha, anything else uploads RGB. False (id unchanged or noImage) on
+    // failure; a known type that does not load prints "texture not found: ".
+    bool load(const std::string& name, int slot, const std::string& format);
+    // Binds the texture on unit 0 and sets its filters from the quality settings.
+    void setFilter(int mipmapQuality, int samplingQuality);
+
+    int slot = 0;        // recorded only, not used for binding
+    GLuint id = noImage;
+};
+
+// "Assets/Textures/" + the part of name after its last '/' or '\'.
+std::string texturePath(const std::string& name);
+// Minifying and magnifying filters for the mipmap (0 off, 1 nearest, else
+// linear) and sampling (0 nearest, else bilinear) settings.
+GLint minifyingFilter(int mipmapQuality, int samplingQuality);
+GLint magnifyingFilter(int samplingQuality);
