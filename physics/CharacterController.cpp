@@ -264,6 +264,24 @@ unsigned CharacterController::move(const btVector3& displacement)
     if (landedTooHigh) {
         centre = start;
         flags = moveOnce(side, displacement.y(), 0, landedTooHigh);
+    } else if (step > 0 && (flags & sides)) {
+        // Lifted by the step, a crouched body can catch on a low ceiling edge
+        // it would pass under; keep whichever move gets further.
+        const btVector3 stepped = centre;
+        const unsigned steppedFlags = flags;
+        centre = start;
+        bool flatTooHigh = false;
+        const unsigned flatFlags = moveOnce(side, displacement.y(), 0, flatTooHigh);
+        btVector3 steppedTravel = stepped - start;
+        btVector3 flatTravel = centre - start;
+        steppedTravel.setY(0);
+        flatTravel.setY(0);
+        if (steppedTravel.length2() >= flatTravel.length2()) {
+            centre = stepped;
+            flags = steppedFlags;
+        } else {
+            flags = flatFlags;
+        }
     }
     syncBody();
     return flags;
