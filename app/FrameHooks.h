@@ -17,6 +17,8 @@ struct FrameHooks {
     std::function<void(GameContext&, Window&)> initScene;
     // After each update: the whole picture.
     std::function<void(GameContext&)> renderFrame;
+    // Every frame, after the picture is drawn and before it is shown (F12).
+    std::function<void(GameContext&, InputSource&)> beforeSwap;
 
     // Playing frame, in this order:
     Step padLightControls;  // pad only, before the pad moves the camera: triggers, meters

@@ -24,21 +24,30 @@ void reportGlError(std::ostream& out) {
     if (code != GL_NO_ERROR) out << glErrorMessage(code) << code << '\n';
 }
 
-void runFrameLoop(GameContext& context, Window& window, InputSource& input, const FrameHooks& hooks) {
+void runFrameLoop(GameContext& context, Window& window, InputSource& input, const FrameHooks& hooks,
+                  FrameObserver* observer) {
+    FrameObserver plain;
+    FrameObserver& watch = observer != nullptr ? *observer : plain;
     // Zero, so the first frame's step covers everything since start-up.
     double previous = 0.0;
     while (!window.shouldClose()) {
+        watch.frameBegins();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const double now = input.time();
         const double dt = now - previous;
         previous = now;
         window.pollEvents();
+        watch.updateBegins();
         const bool quit = quitRequested(context, input);
         updateFrame(context, input, hooks, dt);
-        input.endFrame();
+        watch.updateEnds();
         if (hooks.renderFrame) hooks.renderFrame(context);
+        if (hooks.beforeSwap) hooks.beforeSwap(context, input);
+        // Last, so a key tapped within this frame still reads as down in beforeSwap.
+        input.endFrame();
         window.swapBuffers();
         reportGlError(std::cerr);
-        if (quit) break;
+        const bool goOn = watch.frameEnds();
+        if (quit || !goOn) break;
     }
 }

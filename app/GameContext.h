@@ -21,8 +21,10 @@ class PhysicsWorld;
 class SoundManager;
 class Light;
 class PostProcess;
+class GpuTimer;
 class Texture;
 struct Material;
+struct SceneAssets;
 namespace murk {
 class SceneObject;
 class QuadObject;
@@ -77,6 +79,7 @@ struct GameContext {
     std::vector<Owned<Light>> lights;  // flashlight, then the lamp
     Light* flashlight = nullptr;       // lights[0]
     Owned<PostProcess> postProcess;    // off-screen scene target and bloom chain
+    GpuTimer* gpuTimer = nullptr;      // set during a timedemo: GPU time per pass
     Owned<murk::QuadObject> hudQuad;
     Owned<murk::QuadObject> screenQuad;
     Owned<murk::QuadObject> spareQuad;  // a second screen quad that nothing draws
@@ -86,6 +89,11 @@ struct GameContext {
     // --- Sound ---
     Owned<SoundManager> soundManager;
     SoundIds sounds;
+
+    // What the set-up made that the fields above do not hold: the scene
+    // objects with their programs, materials and textures, and the quads'
+    // programs (scene/SceneSetup.h).
+    Owned<SceneAssets> sceneAssets;
 };
 
 // Releases the long-lived objects in the game's shutdown order; whatever is

@@ -1,13 +1,17 @@
 // Murkhaven: start-up, the frame loop, shutdown. Runs in the data folder.
+#include "app/CommandLine.h"
 #include "app/Config.h"
+#include "app/DemoSession.h"
 #include "app/FrameHooks.h"
 #include "app/FrameLoop.h"
 #include "app/GameContext.h"
+#include "app/SettingsCheck.h"
 #include "platform/GlfwInput.h"
 #include "platform/Window.h"
 
 #include <GL/glew.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -28,12 +32,27 @@ namespace {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const auto processStart = std::chrono::steady_clock::now();
+    CommandLine options;
+    std::string error;
+    if (!parseCommandLine(argc, argv, options, error)) {
+        std::cout << error << '\n' << commandLineUsage() << std::flush;
+        return 1;
+    }
+    // A demo that cannot be replayed is refused before anything opens.
+    DemoSession session(options, processStart);
+    if (!session.load(error)) {
+        std::cout << error << std::endl;
+        return 1;
+    }
+
     auto context = std::make_unique<GameContext>();
     Camera& camera = context->camera;
     Settings& settings = context->settings;
 
     if (!loadConfig("CONFIG.txt", settings, camera)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
+    applyOverrides(options, settings);
     camera.updateVectors();
 
     Window window;
@@ -46,15 +65,19 @@ int main() {
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) fatalError("GLEW failed");
     glGetError();  // some drivers leave GL_INVALID_ENUM behind the loader
+    checkSettings(settings, queryGlLimits(), std::cout);
 
     GlfwInput input(window.handle());
     const FrameHooks hooks = gameHooks();
     if (hooks.initScene) hooks.initScene(*context, window);
 
-    runFrameLoop(*context, window, input, hooks);
+    session.start(*context);
+
+    runFrameLoop(*context, window, session.input(input), hooks, session.observer());
+    const int status = session.finish(*context);
 
     shutdown(*context);
     context.reset();  // the rest too, while the GL context still exists
     window.terminate();
-    return 0;
+    return status;
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+struct Settings;
+
+// The game's optional arguments. With none the game runs as it always has.
+struct CommandLine {
+    enum class Mode { Play, Record, Replay, Timedemo };
+    Mode mode = Mode::Play;
+    std::string demoPath;         // --record, --replay or --timedemo FILE
+    int frames = 0;               // --frames N: stop after N frames; 0 runs to the end
+    int width = 0;                // --width W; 0 keeps CONFIG.txt's value
+    int height = 0;               // --height H
+    int shadowMapSize = 0;        // --shadow-map-size S
+    std::string report = "timedemo";  // --report PREFIX: PREFIX.csv and PREFIX.svg
+};
+
+// False with a one-line message for an unknown or malformed argument, or for
+// two of --record, --replay and --timedemo. A repeated number takes the last.
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error);
+
+// Window and shadow-map sizes given on the command line, over CONFIG.txt's.
+void applyOverrides(const CommandLine& options, Settings& settings);
+
+const char* commandLineUsage();

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/Input.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A recorded run: for every frame the clock and the answers the game got
+// from its input, stored as changes only. The byte layout is described in
+// docs/demo-format.md; encode and decode are its only writers and readers.
+namespace demo {
+
+constexpr std::uint16_t formatVersion = 1;
+
+// Each thing the game can ask about is a channel: one per key code, one per
+// mouse button, the cursor and the game pad.
+constexpr std::uint32_t keyChannels = Key::Last + 1;
+constexpr std::uint32_t buttonChannel0 = keyChannels;
+constexpr std::uint32_t cursorChannel = buttonChannel0 + MouseButton::Count;
+constexpr std::uint32_t padChannel = cursorChannel + 1;
+constexpr std::uint32_t channelCount = padChannel + 1;
+
+// Queries of one channel in one frame beyond this are not recorded.
+constexpr std::uint32_t maxQueriesPerFrame = 4096;
+
+// The cursor as the game read it. Normally the offset from where the game
+// last put the cursor, so a replay in another window size looks the same;
+// absolute where that offset would not give back the very same double.
+struct CursorAnswer {
+    bool absolute = false;
+    double x = 0.0;
+    double y = 0.0;
+};
+
+struct PadAnswer {
+    bool connected = false;
+    GamepadState state;
+};
+
+// From the query-th query of `channel` in its frame on, the answer is this.
+struct Change {
+    std::uint32_t channel = 0;
+    std::uint32_t query = 0;
+    bool down = false;      // key and button channels
+    CursorAnswer cursor;    // cursor channel
+    PadAnswer pad;          // pad channel
+};
+
+struct Frame {
+    std::uint64_t clockMicros = 0;  // the clock of the whole frame, microseconds
+    std::vector<Change> changes;
+};
+
+struct Demo {
+    std::vector<Frame> frames;
+    std::string endState;  // the game's description of how the run ended
+};
+
+bool sameAnswer(const Change& a, const Change& b);
+
+// The clock value the game sees for a recorded microsecond count.
+inline double clockSeconds(std::uint64_t micros) { return static_cast<double>(micros) / 1e6; }
+
+std::string encode(const Demo& demo);
+// False with a one-line reason when the bytes are not a whole demo of this version.
+bool decode(const std::string& bytes, Demo& demo, std::string& error);
+
+bool saveDemo(const std::string& path, const Demo& demo, std::string& error);
+bool loadDemo(const std::string& path, Demo& demo, std::string& error);
+
+// What the game would be told now: the recorder keeps one to see what
+// changed, the replayer one to answer from. Both count queries the same way.
+struct AnswerState {
+    AnswerState();
+    // Index of this query of `channel` within the frame; counts it.
+    std::uint32_t nextQuery(std::uint32_t channel);
+    void apply(const Change& change);
+    void newFrame();
+    // The cursor the game is told under the current answer.
+    void cursor(double& x, double& y) const;
+
+    std::vector<bool> down;  // keys, then buttons
+    CursorAnswer cursorAnswer;
+    PadAnswer pad;
+    double setX = 0.0;  // where the game last put the cursor
+    double setY = 0.0;
+    std::vector<std::uint32_t> queries;  // per channel, this frame
+};
+
+}  // namespace demo
