@@ -15,6 +15,11 @@ Window::OpenResult Window::open(int width, int height, bool windowed, int refres
     // The render targets keep their start-up size.
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
 
+    // GLFW asserts on a negative size; zero or less is simply no window.
+    if (width <= 0 || height <= 0) {
+        terminate();
+        return OpenResult::NoWindow;
+    }
     GLFWmonitor* monitor = windowed ? nullptr : glfwGetPrimaryMonitor();
     window = glfwCreateWindow(width, height, "Murkhaven", monitor, nullptr);
     if (window == nullptr) {

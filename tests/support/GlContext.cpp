@@ -47,8 +47,10 @@ bool ensureDisplay() {
         const pid_t pid = fork();
         if (pid == 0) {
             freopen("/dev/null", "w", stderr);
+            // -noreset: otherwise the server resets whenever its last client
+            // leaves, and a context made right after another one fails.
             execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x720x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         if (pid < 0) return false;
