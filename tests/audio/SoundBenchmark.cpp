@@ -1,3 +1,4 @@
+#include "audio/GameSounds.h"
 #include "audio/SoundManager.h"
 
 #include <benchmark/benchmark.h>
@@ -6,24 +7,6 @@
 
 namespace {
 
-struct GameSound { const char* file; bool is3D; bool loop; };
-
-// The twelve sounds in the order the game loads them.
-constexpr GameSound gameSounds[] = {
-    {"Assets/Music/Dream Ambience.mp3", false, true},
-    {"Assets/Sounds/footsteps_concrete_01.ogg", false, true},
-    {"Assets/Sounds/static tv.mp3", true, true},
-    {"Assets/Sounds/tavi_hello somebody up there.wav", false, false},
-    {"Assets/Sounds/tavi_somebody help.wav", false, false},
-    {"Assets/Sounds/tavi_two what was that.wav", false, false},
-    {"Assets/Sounds/tavi_what was that.wav", false, false},
-    {"Assets/Sounds/tavi_where am i.wav", false, false},
-    {"Assets/Sounds/tavi_where where am i.wav", false, false},
-    {"Assets/Sounds/enemy_breath.wav", true, false},
-    {"Assets/Sounds/enemy_distorted.wav", true, false},
-    {"Assets/Sounds/enemy_rawr.wav", true, false},
-};
-
 std::string dataPath(const char* file)
 {
     return std::string(MURK_DATA_DIR) + "/" + file;
@@ -31,8 +14,8 @@ std::string dataPath(const char* file)
 
 void loadAll(SoundManager& sounds)
 {
-    for (const GameSound& s : gameSounds)
-        sounds.load(dataPath(s.file), s.is3D, s.loop);
+    for (const SoundFile& s : gameSounds)
+        sounds.load(dataPath(s.path), s.is3D, s.loop);
 }
 
 // Creating the manager and loading every sound, as the scene set-up does.
@@ -49,11 +32,11 @@ BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_LoadOne(benchmark::State& state)
 {
-    const GameSound& s = gameSounds[state.range(0)];
+    const SoundFile& s = gameSounds[state.range(0)];
     SoundManager sounds(SoundManager::Output::Loopback);
     for (auto _ : state)
-        sounds.load(dataPath(s.file), s.is3D, s.loop);
-    state.SetLabel(s.file);
+        sounds.load(dataPath(s.path), s.is3D, s.loop);
+    state.SetLabel(s.path);
 }
 BENCHMARK(BM_LoadOne)->DenseRange(0, 11)->Unit(benchmark::kMillisecond)->Iterations(3);
 
