@@ -11,6 +11,7 @@
 #include "render/UniformTable.h"
 
 #include <glm/vec3.hpp>
+#include <glm/vec4.hpp>
 
 #include <string>
 #include <vector>
@@ -84,6 +85,11 @@ struct GameContext {
     Owned<murk::QuadObject> screenQuad;
     Owned<murk::QuadObject> spareQuad;  // a second screen quad that nothing draws
     Owned<Material> hudMaterial;        // holds "hud.png"
+    // Where the HUD image can draw, measured once per image (render/Hud.h).
+    struct HudArea {
+        unsigned image = 0;  // GL texture name
+        glm::vec4 area{0.0f, 0.0f, 1.0f, 1.0f};
+    } hudArea;
     Owned<Texture> startScreen, endScreen, helpScreen, wonScreen;
 
     // --- Sound ---

@@ -64,6 +64,19 @@ void setLight(const ShaderProgram& program, const Light& light, const char* loca
     glUniform1f(named(program, intensity), light.intensity);
 }
 
+bool translucent(const murk::SceneObject& object) {
+    return object.material != nullptr && object.material->opacity != 1.0f;
+}
+
+// Whether the opaque loop will draw object i with the default program:
+// those get the depth pass first.
+bool takesDepthFirst(GameContext& context, std::size_t i) {
+    const murk::SceneObject& object = *context.sceneObjects[i];
+    if (programKind(*object.shader) != ProgramKind::Default) return false;
+    if (translucent(object) && context.transparency) return false;
+    return !(context.frustum.enabled && i > neverCulledUpTo && !context.frustum.isVisible(object));
+}
+
 class FramePass {
 public:
     FramePass(GameContext& gameContext, const FrameMatrices& frameMatrices, GLuint plain)
@@ -176,13 +189,9 @@ private:
     GLuint plainTexture;
 };
 
-bool translucent(const murk::SceneObject& object) {
-    return object.material != nullptr && object.material->opacity != 1.0f;
-}
-
 // Objects that are not drawn now but after everything opaque, in scene order.
 std::vector<std::size_t> opaqueLoop(GameContext& context, FramePass& pass, const FrameLayout& layout,
-                                    const FrameMatrices& m) {
+                                    const FrameMatrices& m, bool depthFirst) {
     std::vector<std::size_t> deferred;
     for (std::size_t i = layout.opaqueBegin; i < layout.opaqueEnd; ++i) {
         murk::SceneObject& object = *context.sceneObjects[i];
@@ -195,13 +204,48 @@ std::vector<std::size_t> opaqueLoop(GameContext& context, FramePass& pass, const
                 deferred.push_back(i);
             } else {
                 if (i == 1) object.modelMatrix = heldLightMatrix(context.camera, m.view);
+                // After the depth pass, surfaces tied at the front depth all
+                // pass; the stencil keeps the first, as the plain test would.
+                if (depthFirst && takesDepthFirst(context, i)) {
+                    glEnable(GL_STENCIL_TEST);
+                } else {
+                    glDisable(GL_STENCIL_TEST);
+                }
                 pass.prepare(i, 1.0f);
                 pass.draw(i);
             }
         }
         if (twoSided) glEnable(GL_CULL_FACE);
     }
+    glDisable(GL_STENCIL_TEST);
     return deferred;
+}
+
+// Lays down the depth of the opaque objects the default program lights, so
+// the scene pass lights each pixel once instead of once per covering
+// surface (a software rasteriser runs the whole lighting for every fragment
+// that passes the depth test). The held light (object 1) is placed during
+// the loop and skipped. Not in wireframe mode, where lines must show.
+bool depthPass(GameContext& context, const FrameLayout& layout, const FrameMatrices& m, const ShaderProgram* program) {
+    if (program == nullptr || context.wireframe) return false;
+    program->use();
+    const GLint mvp = named(*program, "mvpMatrix");
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    for (std::size_t i = std::max<std::size_t>(layout.opaqueBegin, 2); i < layout.opaqueEnd; ++i) {
+        if (!takesDepthFirst(context, i)) continue;
+        const bool twoSided = i + 1 == layout.opaqueEnd;
+        if (twoSided) glDisable(GL_CULL_FACE);
+        murk::SceneObject& object = *context.sceneObjects[i];
+        setMatrix(mvp, m.projection * m.view * object.modelMatrix);
+        object.draw();
+        if (twoSided) glEnable(GL_CULL_FACE);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // The lit pass meets the same depths again, and marks each pixel it lights.
+    glDepthFunc(GL_LEQUAL);
+    glStencilFunc(GL_EQUAL, 0, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
+    return true;
 }
 
 void pickupLoop(GameContext& context, FramePass& pass, const FrameLayout& layout, const FrameMatrices& m) {
@@ -242,18 +286,27 @@ void transparentPass(GameContext& context, FramePass& pass, const std::vector<st
 
 // Both lights' shadow maps, depth and blur timed apart. Wireframe mode
 // leaves line mode on between frames; the maps must still be filled.
-void shadowPasses(GameContext& context) {
+void shadowPasses(GameContext& context, bool regions) {
     GLint polygonMode[2] = {GL_FILL, GL_FILL};
     glGetIntegerv(GL_POLYGON_MODE, polygonMode);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     for (std::size_t l = 0; l < context.lights.size(); ++l) {
         const Light& light = *context.lights[l];
+        // Only the part of the map the cone can read is drawn and blurred:
+        // the rest would never be looked at.
+        const MapRegion region = regions ? shadowReadRegion(light.cutOff, light.shadowMap->width, light.shadowMap->height)
+                                         : MapRegion{0, 0, light.shadowMap->width, light.shadowMap->height};
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(region.x, region.y, region.width, region.height);
         {
             GpuScope scope(context.gpuTimer, l == 0 ? GpuPass::Shadow0 : GpuPass::Shadow1);
             renderShadowDepth(light, l == 0 ? context.camera.up : context.lampUp, context.sceneObjects);
         }
-        GpuScope scope(context.gpuTimer, GpuPass::Blurs);
-        light.shadowMap->blur();
+        {
+            GpuScope scope(context.gpuTimer, GpuPass::Blurs);
+            light.shadowMap->blur();
+        }
+        glDisable(GL_SCISSOR_TEST);
     }
     glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode[0]));
 }
@@ -309,21 +362,23 @@ glm::mat4 collectedPickupMatrix(const Camera& camera, const glm::mat4& view, std
     return glm::scale(model, glm::vec3(0.02f));
 }
 
-void renderFrame(GameContext& context, GLuint plainTexture) {
+void renderFrame(GameContext& context, GLuint plainTexture, const FrameShortcuts& shortcuts) {
     context.drawCounts = DrawCounts{};
     GpuTimer* timer = context.gpuTimer;
 
-    shadowPasses(context);
+    shadowPasses(context, shortcuts.shadowRegions);
 
     const FrameMatrices m = frameMatrices(context);
     {
         GpuScope scope(timer, GpuPass::Scene);
         glBindFramebuffer(GL_FRAMEBUFFER, context.postProcess->sceneFramebuffer);
         glViewport(0, 0, context.settings.width, context.settings.height);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         const FrameLayout layout = frameLayout(context.sceneObjects.size());
         FramePass pass(context, m, plainTexture);
-        const std::vector<std::size_t> deferred = opaqueLoop(context, pass, layout, m);
+        const bool depthFirst = depthPass(context, layout, m, shortcuts.depthProgram);
+        const std::vector<std::size_t> deferred = opaqueLoop(context, pass, layout, m, depthFirst);
+        if (depthFirst) glDepthFunc(GL_LESS);
         pickupLoop(context, pass, layout, m);
         if (context.transparency) transparentPass(context, pass, deferred);
         // The full-screen passes must fill the window whatever the scene used.

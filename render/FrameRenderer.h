@@ -6,6 +6,7 @@
 #include <glm/mat4x4.hpp>
 
 class Camera;
+class ShaderProgram;
 struct GameContext;
 
 // Which scene objects each loop of the frame covers. Object 0 is never
@@ -45,8 +46,17 @@ glm::mat4 heldLightMatrix(const Camera& camera, const glm::mat4& view);
 glm::mat4 collectedPickupMatrix(const Camera& camera, const glm::mat4& view, std::size_t listPosition,
                                 float swingA, float swingB, float swingC);
 
+// Work the renderer can leave out without changing the picture.
+struct FrameShortcuts {
+    // Lays down the opaque scene's depth first ("depth"), so each pixel is
+    // lit once instead of once per covering surface.
+    const ShaderProgram* depthProgram = nullptr;
+    // Draws and blurs only the part of each shadow map its cone can read.
+    bool shadowRegions = true;
+};
+
 // One whole frame: both shadow maps, the scene into the bloom chain's
 // target, the bloom chain, then the screen or the scene with the HUD on the
 // window. Fills the context's drawing counts. plainTexture stands in for
 // missing diffuse textures.
-void renderFrame(GameContext& context, GLuint plainTexture);
+void renderFrame(GameContext& context, GLuint plainTexture, const FrameShortcuts& shortcuts = {});

@@ -1,10 +1,21 @@
 #pragma once
 
+#include <vector>
+
 #include <GL/glew.h>
+#include <glm/vec4.hpp>
 
 #include "render/Screens.h"
 
 struct GameContext;
+
+// The part of the window the HUD can draw on, as (u0, v0, u1, v1) of the
+// full-window layer: the texels of the HUD image that are not black (rows
+// from the bottom, as GL stores them, 3 bytes each) with a texel to spare for
+// filtering, joined with the meters' troughs. The HUD program discards
+// everything else, so drawing only this part gives the same picture.
+// (0, 0, 1, 1) when there is no image.
+glm::vec4 hudArea(const std::vector<unsigned char>& rgb, int width, int height);
 
 // The values the HUD program gets: both meters as 0..1.
 struct HudValues {

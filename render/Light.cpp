@@ -1,5 +1,8 @@
 #include "render/Light.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <GL/glew.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -24,6 +27,29 @@ Light::~Light() {
 
 glm::mat4 lightView(const Light& light, const glm::vec3& up) {
     return glm::lookAt(light.position, light.position - light.direction, up);
+}
+
+MapRegion shadowReadRegion(float cutOff, int mapWidth, int mapHeight) {
+    const MapRegion whole{0, 0, mapWidth, mapHeight};
+    const float halfField = projection::spotLightFieldOfView / 2.0f;
+    if (!(cutOff > std::cos(halfField)) || cutOff > 1.0f) return whole;
+    // The disc's radius in the projection's -1..1 range.
+    const double radius = std::tan(std::acos(static_cast<double>(cutOff))) / std::tan(static_cast<double>(halfField));
+    // A blurred texel is right when every texel it was made from lies inside
+    // the region: 4 texels each way for the 9-tap blur, 1 for the scene's
+    // bilinear look-up, and some to spare for rounding.
+    constexpr int margin = 8;
+    auto span = [&](int size, int& begin, int& length) {
+        const double low = (0.5 - radius / 2.0) * size;
+        const double high = (0.5 + radius / 2.0) * size;
+        begin = std::max(0, static_cast<int>(std::floor(low)) - margin);
+        const int end = std::min(size, static_cast<int>(std::ceil(high)) + margin);
+        length = std::max(0, end - begin);
+    };
+    MapRegion region;
+    span(mapWidth, region.x, region.width);
+    span(mapHeight, region.y, region.height);
+    return region;
 }
 
 void renderShadowDepth(const Light& light, const glm::vec3& up,

@@ -39,6 +39,22 @@ public:
 // camera's up for the flashlight and lampUp for the lamp.
 glm::mat4 lightView(const Light& light, const glm::vec3& up);
 
+// A rectangle of shadow-map texels, from the lower left corner.
+struct MapRegion {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The texels of a shadow map the scene can ever read: the scene pass looks
+// a light's map up only inside its cone, which the light's projection maps
+// to a disc around the map's centre. The region is that disc's square with
+// room for the blur's reach, so a blur confined to it gives the same values
+// inside the disc as a blur of the whole map. The whole map for a cone as
+// wide as the projection, or a cutOff that is not a number.
+MapRegion shadowReadRegion(float cutOff, int mapWidth, int mapHeight);
+
 // Draws the casters' moments into the light's shadow map, unblurred.
 // Casters are objects 2 to n - 4 (see renderShadowPass).
 void renderShadowDepth(const Light& light, const glm::vec3& up,

@@ -32,10 +32,18 @@ PostProcess::PostProcess(int width_, int height_, GLenum internalFormat_, GLenum
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     sceneTexture = murk::createRenderTexture(GL_TEXTURE0, static_cast<GLint>(internalFormat),
                                              width, height, format, type);
-    sceneDepthTexture = murk::createRenderTexture(GL_TEXTURE1, GL_DEPTH_COMPONENT32F, width,
-                                                  height, GL_DEPTH_COMPONENT, GL_FLOAT);
+    // With stencil: the scene pass lets only the first surface at the front
+    // light a pixel, as a plain depth test would (render/FrameRenderer.cpp).
+    // No mipmaps: GL refuses them for a depth-stencil image.
+    glActiveTexture(GL_TEXTURE1);
+    glGenTextures(1, &sceneDepthTexture);
+    glBindTexture(GL_TEXTURE_2D, sceneDepthTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH32F_STENCIL8, width, height, 0, GL_DEPTH_STENCIL,
+                 GL_FLOAT_32_UNSIGNED_INT_24_8_REV, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneTexture, 0);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, sceneDepthTexture,
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, sceneDepthTexture,
                            0);
 
     blurFramebuffer = createTarget(blurTexture);

@@ -69,12 +69,17 @@ void ShadowMap::blurHorizontal() {
 void ShadowMap::blurPass(GLuint target, GLuint source, GLenum unit, glm::vec2 scale) {
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glViewport(0, 0, width, height);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The quad covers every texel, so nothing is cleared, and it needs no
+    // depth test: a software rasteriser would otherwise read and write the
+    // map's depth buffer for every texel.
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, source);
     const GLuint program = blurProgram->program;
     glUniform2f(glGetUniformLocation(program, "scale"), scale.x, scale.y);
     glUniform1i(glGetUniformLocation(program, "shadowMap"), static_cast<GLint>(unit));
     blurQuad->draw();
+    if (depthTest) glEnable(GL_DEPTH_TEST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

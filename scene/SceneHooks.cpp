@@ -14,7 +14,9 @@ void addSceneHooks(FrameHooks& hooks) {
     };
     hooks.renderFrame = [](GameContext& context) {
         if (!context.sceneAssets) return;  // not set up
-        renderFrame(context, context.sceneAssets->plainTexture);
+        FrameShortcuts shortcuts;
+        shortcuts.depthProgram = context.sceneAssets->depthProgram.get();
+        renderFrame(context, context.sceneAssets->plainTexture, shortcuts);
     };
     hooks.beforeSwap = [](GameContext& context, InputSource& input) {
         if (!context.sceneAssets) return;

@@ -193,4 +193,5 @@ void initScene(GameContext& context, Window* window, SceneAssets& assets,
     placePickups(context, console);
 
     assets.plainTexture = makePlainTexture();
+    assets.depthProgram = std::make_unique<ShaderProgram>("Shader/depth.vert", "Shader/depth.frag");
 }

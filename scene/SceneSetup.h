@@ -41,6 +41,8 @@ struct SceneAssets {
     // Bound for objects whose material has no diffuse texture, so they show
     // as plain grey rather than whatever image the last pass left on unit 3.
     GLuint plainTexture = 0;
+    // Lays down the scene's depth before it is lit.
+    std::unique_ptr<ShaderProgram> depthProgram;
 
     // F12, read between drawing and presenting.
     ScreenshotKey screenshotKey;

@@ -20,6 +20,9 @@ out vec2 texCoord;
 out vec4 shadowCoord_0;
 out vec4 shadowCoord_1;
 
+// Matches "depth.vert" exactly, so the depth that pass laid down is met again.
+invariant gl_Position;
+
 void main() {
     vec4 p = vec4(position, 1.0);
     worldPosition = (modelMatrix * p).xyz;
@@ -28,5 +31,5 @@ void main() {
     texCoord = uv;
     shadowCoord_0 = shadowTexMatrix_0 * p;
     shadowCoord_1 = shadowTexMatrix_1 * p;
-    gl_Position = mvpMatrix * p;
+    gl_Position = mvpMatrix * vec4(position, 1.0);
 }

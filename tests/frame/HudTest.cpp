@@ -209,3 +209,26 @@ TEST_F(Presentation, F12SavesNumberedShotsOnRelease) {
     EXPECT_EQ(std::filesystem::file_size(dir.path / "screenshot-1.png"), 5u);
     EXPECT_EQ(screenshot::nextFileName(dir.path.string()), (dir.path / "screenshot-4.png").string());
 }
+
+TEST(HudArea, NonBlackTexelsAndTheTroughsWithATexelToSpare) {
+    constexpr int w = 100;
+    constexpr int h = 50;
+    std::vector<unsigned char> rgb(w * h * 3, 0);
+    // Black all over: only the troughs, which the meters fill.
+    const glm::vec4 troughs = hudArea(rgb, w, h);
+    EXPECT_FLOAT_EQ(troughs.x, 0.0625f);
+    EXPECT_FLOAT_EQ(troughs.w, 0.127778f);
+    // One dim texel far up and right (row 40 from the bottom) widens it to
+    // that texel and one more each way.
+    rgb[(40 * w + 90) * 3 + 2] = 1;
+    const glm::vec4 area = hudArea(rgb, w, h);
+    EXPECT_FLOAT_EQ(area.x, 0.0625f);
+    EXPECT_FLOAT_EQ(area.z, 92.0f / w);
+    EXPECT_FLOAT_EQ(area.w, 42.0f / h);
+    rgb[0] = 255;  // the bottom-left corner texel: clamped to the window
+    EXPECT_EQ(hudArea(rgb, w, h).x, 0.0f);
+    EXPECT_EQ(hudArea(rgb, w, h).y, 0.0f);
+    // No image, or too few bytes for its size: the whole window.
+    EXPECT_EQ(hudArea({}, 0, 0), glm::vec4(0.0f, 0.0f, 1.0f, 1.0f));
+    EXPECT_EQ(hudArea(rgb, w, h + 1), glm::vec4(0.0f, 0.0f, 1.0f, 1.0f));
+}

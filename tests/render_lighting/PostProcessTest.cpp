@@ -108,7 +108,8 @@ TEST_F(PostProcessTest, TargetsHaveTheFramebufferSizeAndAreComplete) {
     GLint depthFormat = 0;
     glBindTexture(GL_TEXTURE_2D, chain->sceneDepthTexture);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &depthFormat);
-    EXPECT_EQ(depthFormat, GL_DEPTH_COMPONENT32F);
+    // 32-bit float depth, with the stencil the scene pass marks lit pixels in.
+    EXPECT_EQ(depthFormat, GL_DEPTH32F_STENCIL8);
     for (GLuint framebuffer : {chain->sceneFramebuffer, chain->glowFramebuffer,
                                chain->blurFramebuffer, chain->mixFramebuffer}) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
