@@ -10,6 +10,7 @@
 #include "render/GpuTimer.h"
 #include "render/Hud.h"
 #include "render/Light.h"
+#include "render/LightReach.h"
 #include "render/PostProcess.h"
 #include "render/ShaderProgram.h"
 #include "render/ShadowMap.h"
@@ -125,6 +126,24 @@ public:
     }
 
 private:
+    static WorldBox boxOf(const murk::SceneObject& object) {
+        return worldBox(glm::vec3(object.minX, object.minY, object.minZ), glm::vec3(object.maxX, object.maxY, object.maxZ),
+                        object.modelMatrix);
+    }
+
+    // The object's own program, or a variant without the lights that
+    // cannot reach it.
+    const ShaderProgram& defaultProgramFor(const murk::SceneObject& object) const {
+        if (variants.withoutLights == nullptr) return *object.shader;
+        const WorldBox box = boxOf(object);
+        const bool flashlight = shining[0] && coneReaches(cones[0], level, box);
+        const bool lamp = shining[1] && coneReaches(cones[1], level, box);
+        if (flashlight && lamp) return *object.shader;
+        if (flashlight) return *variants.withoutLamp;
+        if (lamp) return *variants.withoutFlashlight;
+        return *variants.withoutLights;
+    }
+
     glm::vec3 flashlightPosition() const {
         return context.lights.empty() ? context.camera.position : context.lights[0]->position;
     }
@@ -149,14 +168,38 @@ private:
         glUniform1i(table.wireframe[i], context.wireframe ? 1 : 0);
     }
 
+public:
+    // Lets objects a light cannot reach use "default" without that light.
+    void leaveOutUnreachedLights(const DefaultVariants& programs) {
+        if (context.lights.size() < 2) return;
+        variants = programs;
+        for (std::size_t i = 1; i < context.sceneObjects.size(); ++i) {
+            level.add(boxOf(*context.sceneObjects[i]));
+        }
+        for (std::size_t l = 0; l < 2; ++l) {
+            const Light& light = *context.lights[l];
+            cones[l] = LightCone{light.position, -light.direction, light.cutOff};
+            shining[l] = light.intensity > 0.0f;
+        }
+    }
+
+private:
     void defaultUniforms(std::size_t i, murk::SceneObject& object, float opacity) {
-        const ShaderProgram& program = *object.shader;
+        const ShaderProgram& program = defaultProgramFor(object);
         program.use();
-        diffuse(i, object);
+        // Locations in the table are the object's own program's.
+        const bool own = &program == object.shader;
+        const auto at = [&](const std::vector<GLint>& column, const char* name) {
+            return own ? column[i] : named(program, name);
+        };
+        const GLint diffuseLocation = at(table.diffuseTexture, "diffuseTexture");
+        const Texture* texture = object.material != nullptr ? object.material->diffuseTexture : nullptr;
+        bindTexture(diffuseUnit, present(texture) ? texture->id : plainTexture);
+        glUniform1i(diffuseLocation, diffuseUnit);
         const Texture* normalMap = object.material != nullptr ? object.material->normalTexture : nullptr;
         if (present(normalMap)) {
             bindTexture(normalUnit, normalMap->id);
-            glUniform1i(table.normalTexture[i], normalUnit);
+            glUniform1i(at(table.normalTexture, "normalTexture"), normalUnit);
         }
         glUniform1i(named(program, "nmType"), present(normalMap) ? static_cast<GLint>(normalMap->id) : -1);
 
@@ -171,22 +214,26 @@ private:
             setLight(program, *context.lights[0], "lightLocation_0", "spotDir_0", "spotCutOff_0", "I_0");
             setLight(program, *context.lights[1], "lightLocation_1", "spotDir_1", "spotCutOff_1", "I_1");
         }
-        setVector(table.cameraLocation[i], context.camera.position);
-        setMatrix(table.modelMatrix[i], model);
-        setMatrix(table.normalMatrix[i], glm::transpose(glm::inverse(model)));
-        setMatrix(table.mvpMatrix[i], m.projection * m.view * model);
+        setVector(at(table.cameraLocation, "cameraLocation"), context.camera.position);
+        setMatrix(at(table.modelMatrix, "modelMatrix"), model);
+        setMatrix(at(table.normalMatrix, "normalMatrix"), glm::transpose(glm::inverse(model)));
+        setMatrix(at(table.mvpMatrix, "mvpMatrix"), m.projection * m.view * model);
         setMatrix(named(program, "mvMatrix"), m.view * model);
-        glUniform1f(table.shininess[i], 0.5f);
-        glUniform1f(table.ambientFactor[i], context.settings.ambient);
-        glUniform1f(table.opacity[i], opacity);
-        glUniform1i(table.wireframe[i], context.wireframe ? 1 : 0);
-        glUniform1f(table.damage[i], object.getDamage());
+        glUniform1f(at(table.shininess, "shininess"), 0.5f);
+        glUniform1f(at(table.ambientFactor, "ambientFactor"), context.settings.ambient);
+        glUniform1f(at(table.opacity, "opacity"), opacity);
+        glUniform1i(at(table.wireframe, "wireframe"), context.wireframe ? 1 : 0);
+        glUniform1f(at(table.damage, "damage"), object.getDamage());
     }
 
     GameContext& context;
     const UniformTable& table;
     const FrameMatrices& m;
     GLuint plainTexture;
+    DefaultVariants variants;
+    WorldBox level;
+    LightCone cones[2];
+    bool shining[2] = {false, false};
 };
 
 // Objects that are not drawn now but after everything opaque, in scene order.
@@ -376,6 +423,7 @@ void renderFrame(GameContext& context, GLuint plainTexture, const FrameShortcuts
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         const FrameLayout layout = frameLayout(context.sceneObjects.size());
         FramePass pass(context, m, plainTexture);
+        if (shortcuts.defaultVariants.withoutLights != nullptr) pass.leaveOutUnreachedLights(shortcuts.defaultVariants);
         const bool depthFirst = depthPass(context, layout, m, shortcuts.depthProgram);
         const std::vector<std::size_t> deferred = opaqueLoop(context, pass, layout, m, depthFirst);
         if (depthFirst) glDepthFunc(GL_LESS);

@@ -46,6 +46,14 @@ glm::mat4 heldLightMatrix(const Camera& camera, const glm::mat4& view);
 glm::mat4 collectedPickupMatrix(const Camera& camera, const glm::mat4& view, std::size_t listPosition,
                                 float swingA, float swingB, float swingC);
 
+// "default" compiled without a light's terms (WITHOUT_FLASHLIGHT,
+// WITHOUT_LAMP or both).
+struct DefaultVariants {
+    const ShaderProgram* withoutFlashlight = nullptr;
+    const ShaderProgram* withoutLamp = nullptr;
+    const ShaderProgram* withoutLights = nullptr;
+};
+
 // Work the renderer can leave out without changing the picture.
 struct FrameShortcuts {
     // Lays down the opaque scene's depth first ("depth"), so each pixel is
@@ -53,6 +61,9 @@ struct FrameShortcuts {
     const ShaderProgram* depthProgram = nullptr;
     // Draws and blurs only the part of each shadow map its cone can read.
     bool shadowRegions = true;
+    // Objects a light is off for, or whose box its cone cannot reach, are
+    // drawn without that light's terms (all three set, or none).
+    DefaultVariants defaultVariants;
 };
 
 // One whole frame: both shadow maps, the scene into the bloom chain's

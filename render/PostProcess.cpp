@@ -93,7 +93,7 @@ void PostProcess::run() {
 void PostProcess::beginPass(GLuint framebuffer) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Nothing to clear: every pass's quad covers its whole target.
 }
 
 void PostProcess::thresholdPass() {

@@ -44,6 +44,12 @@ ShaderProgram::ShaderProgram(const std::string& vertexFile, const std::string& f
     build(vertexFile, fragmentFile);
 }
 
+ShaderProgram::ShaderProgram(const std::string& vertexFile, const std::string& fragmentFile,
+                             const std::string& extra, const std::string& variant)
+    : extraName(extra), defines(variant) {
+    build(vertexFile, fragmentFile);
+}
+
 ShaderProgram::~ShaderProgram() {
     glDeleteProgram(program);
     glDeleteShader(vertexShader);
@@ -71,9 +77,14 @@ void ShaderProgram::compile(const std::string& path, GLenum type, GLuint& into) 
     if (file.fail()) {
         murk::fatalError("shader-file konnte nicht geöffnet werden");
     }
-    const std::string source((std::istreambuf_iterator<char>(file)),
-                             std::istreambuf_iterator<char>());
+    std::string source((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     file.close();
+    if (!defines.empty()) {
+        // "#version" must stay the first line.
+        const std::size_t lineEnd = source.rfind("#version", 0) == 0 ? source.find('\n') : std::string::npos;
+        const std::size_t at = lineEnd == std::string::npos ? 0 : lineEnd + 1;
+        source.insert(at, defines + "\n");
+    }
 
     into = glCreateShader(type);
     if (into == 0) {

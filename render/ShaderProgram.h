@@ -13,6 +13,10 @@ public:
     // extraName: the scene line's normal map, kept with the program.
     ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath,
                   const std::string& extraName);
+    // defines: preprocessor lines put after each shader's "#version" line,
+    // for a variant of the same files.
+    ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath,
+                  const std::string& extraName, const std::string& defines);
     ~ShaderProgram();
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
@@ -22,6 +26,7 @@ public:
     GLuint program = 0;
     std::string vertexPath;  // the renderer's identity for the program
     std::string extraName;
+    std::string defines;
     GLuint vertexShader = 0;
     GLuint fragmentShader = 0;
 

@@ -15,8 +15,10 @@ void addSceneHooks(FrameHooks& hooks) {
     hooks.renderFrame = [](GameContext& context) {
         if (!context.sceneAssets) return;  // not set up
         FrameShortcuts shortcuts;
-        shortcuts.depthProgram = context.sceneAssets->depthProgram.get();
-        renderFrame(context, context.sceneAssets->plainTexture, shortcuts);
+        const SceneAssets& assets = *context.sceneAssets;
+        shortcuts.depthProgram = assets.depthProgram.get();
+        shortcuts.defaultVariants = {assets.withoutFlashlight.get(), assets.withoutLamp.get(), assets.withoutLights.get()};
+        renderFrame(context, assets.plainTexture, shortcuts);
     };
     hooks.beforeSwap = [](GameContext& context, InputSource& input) {
         if (!context.sceneAssets) return;

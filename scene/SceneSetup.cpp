@@ -194,4 +194,10 @@ void initScene(GameContext& context, Window* window, SceneAssets& assets,
 
     assets.plainTexture = makePlainTexture();
     assets.depthProgram = std::make_unique<ShaderProgram>("Shader/depth.vert", "Shader/depth.frag");
+    const auto variant = [](const char* defines) {
+        return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
+    };
+    assets.withoutFlashlight = variant("#define WITHOUT_FLASHLIGHT");
+    assets.withoutLamp = variant("#define WITHOUT_LAMP");
+    assets.withoutLights = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
 }

@@ -43,6 +43,8 @@ struct SceneAssets {
     GLuint plainTexture = 0;
     // Lays down the scene's depth before it is lit.
     std::unique_ptr<ShaderProgram> depthProgram;
+    // "default" without the flashlight, without the lamp, without both.
+    std::unique_ptr<ShaderProgram> withoutFlashlight, withoutLamp, withoutLights;
 
     // F12, read between drawing and presenting.
     ScreenshotKey screenshotKey;

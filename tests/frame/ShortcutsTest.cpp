@@ -1,6 +1,6 @@
 // The renderer's shortcuts (depth first, shadow maps only where the cones
-// read them) must leave every pixel of the real level as the full work
-// draws it.
+// read them, lights left out where they cannot reach) must leave every
+// pixel of the real level as the full work draws it.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include "app/GameRules.h"
 #include "render/FrameRenderer.h"
 #include "render/Light.h"
+#include "render/ShaderProgram.h"
 #include "tests/frame/FrameTestScene.h"
 
 using namespace frametest;
@@ -73,6 +74,8 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         none.shadowRegions = false;
         FrameShortcuts all;
         all.depthProgram = game.assets.depthProgram.get();
+        all.defaultVariants = {game.assets.withoutFlashlight.get(), game.assets.withoutLamp.get(),
+                               game.assets.withoutLights.get()};
         const std::vector<unsigned char> full = presented(c, game.assets, none);
         const std::vector<unsigned char> quick = presented(c, game.assets, all);
         ASSERT_EQ(full.size(), quick.size());
@@ -117,4 +120,21 @@ TEST(ShadowReadRegion, CoversTheConeWithRoomForTheBlur) {
     const MapRegion tiny = shadowReadRegion(0.95f, 4, 4);
     EXPECT_EQ(tiny.x, 0);
     EXPECT_EQ(tiny.width, 4);
+}
+
+TEST(DefaultVariants, DefinesFollowTheVersionLineAndLeaveTheirLightOut) {
+    murk::test::GlContext gl(64, 64, true);
+    if (!gl.ok()) GTEST_SKIP() << "no GL context";
+    const ShaderProgram full("Shader/default.vert", "Shader/default.frag");
+    const ShaderProgram noLamp("Shader/default.vert", "Shader/default.frag", "", "#define WITHOUT_LAMP");
+    const ShaderProgram none("Shader/default.vert", "Shader/default.frag", "",
+                             "#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
+    EXPECT_NE(glGetUniformLocation(full.program, "I_1"), -1);
+    EXPECT_EQ(glGetUniformLocation(noLamp.program, "I_1"), -1);
+    EXPECT_NE(glGetUniformLocation(noLamp.program, "I_0"), -1);
+    EXPECT_EQ(glGetUniformLocation(none.program, "I_0"), -1);
+    EXPECT_EQ(glGetUniformLocation(none.program, "I_1"), -1);
+    // What every variant still takes from the renderer.
+    EXPECT_NE(glGetUniformLocation(none.program, "ambientFactor"), -1);
+    EXPECT_EQ(none.defines, "#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
 }
