@@ -75,6 +75,24 @@ Texture* ModelLoader::cachedTexture(const std::string& name, std::vector<std::st
     return texture;
 }
 
+ShaderProgram* ModelLoader::programFor(const std::string& shaderName, const std::string& normalMap) {
+    const std::string base = "Shader/" + shaderName;
+    // The renderer sets every uniform of these two before each draw, so their
+    // objects can share a program: compiling and keeping one per mesh cost
+    // seconds at start-up and tens of megabytes in a software driver.
+    const bool shareable = shaderName == "default" || shaderName == "rim";
+    if (shareable) {
+        for (const auto& program : programs) {
+            if (program->vertexPath == base + ".vert" && program->extraName == normalMap && program->defines.empty()) {
+                return program.get();
+            }
+        }
+    }
+    programs.push_back(normalMap.empty() ? std::make_unique<ShaderProgram>(base + ".vert", base + ".frag")
+                                         : std::make_unique<ShaderProgram>(base + ".vert", base + ".frag", normalMap));
+    return programs.back().get();
+}
+
 void ModelLoader::loadModel(const std::string& modelFile, const std::string& shaderName,
                             const std::string& physicsShape, float density, bool dynamic,
                             const std::string& normalMap) {
@@ -96,12 +114,7 @@ void ModelLoader::loadModel(const std::string& modelFile, const std::string& sha
         material->opacity = mesh.opacity;
 
         Clock::time_point start = Clock::now();
-        const std::string base = "Shader/" + shaderName;
-        programs.push_back(normalMap.empty()
-                               ? std::make_unique<ShaderProgram>(base + ".vert", base + ".frag")
-                               : std::make_unique<ShaderProgram>(base + ".vert", base + ".frag",
-                                                                 normalMap));
-        ShaderProgram* program = programs.back().get();
+        ShaderProgram* program = programFor(shaderName, normalMap);
         programSeconds += secondsSince(start);
 
         auto* object = new murk::SceneObject(glm::mat4(1.0f), program, material);

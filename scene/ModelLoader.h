@@ -26,7 +26,8 @@ public:
     ModelLoader& operator=(const ModelLoader&) = delete;
 
     // One object per triangle mesh of modelFile, appended to sceneObjects,
-    // each with its own program "Shader/"+shaderName+".vert/.frag", material,
+    // each with the program "Shader/"+shaderName+".vert/.frag" (shared by the
+    // objects of the same "default" or "rim" line kind and normal map), material,
     // cached textures and the collision body physicsShape asks for. An
     // unreadable file prints the importer's reason and adds nothing.
     void loadModel(const std::string& modelFile, const std::string& shaderName,
@@ -41,6 +42,7 @@ public:
     ModelImporter importer;
 
 private:
+    ShaderProgram* programFor(const std::string& shaderName, const std::string& normalMap);
     Texture* cachedTexture(const std::string& name, std::vector<std::string>& names,
                            std::vector<unsigned>& ids, bool advanceSlot);
 

@@ -1,4 +1,7 @@
 #include <filesystem>
+#include <map>
+#include <set>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -228,6 +231,17 @@ TEST(RealLevel, SetsUpAndDrawsAFullFrameWithoutGlError) {
     EXPECT_EQ(game.console.str().find("texture not found"), std::string::npos) << game.console.str();
     EXPECT_NE(c.startScreen->id, Texture::noImage);
     EXPECT_NE(c.hudMaterial->diffuseTexture->id, Texture::noImage);
+    // "default" objects with the same normal map share one program; the
+    // pick-ups, whose uniforms are not all set before each draw, keep theirs.
+    std::map<std::string, std::set<GLuint>> programsByNormalMap;
+    for (std::size_t i = 2; i + 3 < c.sceneObjects.size(); ++i) {
+        const ShaderProgram& program = *c.sceneObjects[i]->shader;
+        if (program.vertexPath == "Shader/default.vert") programsByNormalMap[program.extraName].insert(program.program);
+    }
+    EXPECT_GE(programsByNormalMap.size(), 5u);
+    for (const auto& [normalMap, programs] : programsByNormalMap) EXPECT_EQ(programs.size(), 1u) << normalMap;
+    const std::size_t n = c.sceneObjects.size();
+    EXPECT_NE(c.sceneObjects[n - 1]->shader, c.sceneObjects[n - 2]->shader);
     while (glGetError() != GL_NO_ERROR) {
     }
 
