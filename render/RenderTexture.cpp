@@ -11,7 +11,8 @@ GLuint createRenderTexture(GLenum unit, GLint internalFormat, int width, int hei
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // Level 0 only: every pass reads these at full size, and a mipmap chain
+    // would add a third to the memory of each target for nothing.
     return texture;
 }
 
