@@ -36,7 +36,7 @@ AudioOutput::AudioOutput(bool preferDevice)
 {
     if (preferDevice && outputLikely() && openDefault())
         return;
-    openLoopback();
+    openLoopback(preferDevice ? unheardRate : loopbackRate);
 }
 
 AudioOutput::~AudioOutput()
@@ -70,7 +70,7 @@ bool AudioOutput::openDefault()
     return true;
 }
 
-bool AudioOutput::openLoopback()
+bool AudioOutput::openLoopback(int rate)
 {
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback"))
         return false;
@@ -86,9 +86,9 @@ bool AudioOutput::openLoopback()
     // Plain stereo float, no HRTF and no limiter: what is rendered is the mix
     // itself, so it can be measured.
     const ALCint attributes[] = {
-        ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
+        ALC_FORMAT_CHANNELS_SOFT, rate == unheardRate ? ALC_MONO_SOFT : ALC_STEREO_SOFT,
         ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-        ALC_FREQUENCY, loopbackRate,
+        ALC_FREQUENCY, rate,
         ALC_HRTF_SOFT, ALC_FALSE,
         ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE,
         0,
@@ -103,7 +103,7 @@ bool AudioOutput::openLoopback()
         return false;
     }
     render = renderSamples;
-    frequency = loopbackRate;
+    frequency = rate;
     return true;
 }
 

@@ -47,7 +47,14 @@ bool GlfwInput::gamepad(GamepadState& state) {
     return true;
 }
 
-void GlfwInput::setWindowTitle(const std::string& title) { glfwSetWindowTitle(window, title.c_str()); }
+void GlfwInput::setWindowTitle(const std::string& title) {
+    if (titleShownAt >= 0.0 && title == shownTitle) return;
+    const double now = glfwGetTime();
+    if (titleShownAt >= 0.0 && now - titleShownAt < 0.1 && now >= titleShownAt) return;
+    glfwSetWindowTitle(window, title.c_str());
+    shownTitle = title;
+    titleShownAt = now;
+}
 
 void GlfwInput::endFrame() {
     // Reading a sticky key clears a press that has already been released;

@@ -129,4 +129,30 @@ TEST(GlfwInput, TapBetweenTwoPollsReadsDownOnce) {
     EXPECT_FALSE(input.keyDown(Key::F5));
 }
 
+// The window shows the latest title, but a change reaches the window system
+// at most ten times a second.
+TEST(GlfwInput, TitleChangesAreSentAtMostTenTimesASecond) {
+    murk::test::GlContext gl(64, 64, true);
+    ASSERT_TRUE(gl.ok());
+    GlfwInput input(gl.handle());
+    const auto shown = [](const char* title) {
+        glfwPollEvents();
+        return murk::test::runProcess({"xdotool", "search", "--name", std::string("^") + title + "$"}, "", 10)
+                   .exitStatus == 0;
+    };
+    glfwSetTime(0.0);
+    input.setWindowTitle("murk-first");
+    EXPECT_TRUE(shown("murk-first"));
+    glfwSetTime(0.05);
+    input.setWindowTitle("murk-first");
+    input.setWindowTitle("murk-second");  // too soon after the first
+    EXPECT_FALSE(shown("murk-second"));
+    EXPECT_TRUE(shown("murk-first"));
+    glfwSetTime(0.05);
+    input.setWindowTitle("murk-second");
+    glfwSetTime(0.2);
+    input.setWindowTitle("murk-second");
+    EXPECT_TRUE(shown("murk-second"));
+}
+
 }  // namespace
