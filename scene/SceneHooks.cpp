@@ -14,11 +14,7 @@ void addSceneHooks(FrameHooks& hooks) {
     };
     hooks.renderFrame = [](GameContext& context) {
         if (!context.sceneAssets) return;  // not set up
-        FrameShortcuts shortcuts;
-        const SceneAssets& assets = *context.sceneAssets;
-        shortcuts.depthProgram = assets.depthProgram.get();
-        shortcuts.defaultVariants = {assets.withoutFlashlight.get(), assets.withoutLamp.get(), assets.withoutLights.get()};
-        renderFrame(context, assets.plainTexture, shortcuts);
+        renderFrame(context, context.sceneAssets->plainTexture, frameShortcuts(*context.sceneAssets));
     };
     hooks.beforeSwap = [](GameContext& context, InputSource& input) {
         if (!context.sceneAssets) return;

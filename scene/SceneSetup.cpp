@@ -96,6 +96,13 @@ SceneAssets::~SceneAssets() {
     glDeleteTextures(1, &plainTexture);
 }
 
+FrameShortcuts frameShortcuts(const SceneAssets& assets) {
+    FrameShortcuts shortcuts;
+    shortcuts.depthProgram = assets.depthProgram.get();
+    shortcuts.defaultVariants = {assets.withoutFlashlight.get(), assets.withoutLamp.get(), assets.withoutLights.get()};
+    return shortcuts;
+}
+
 glm::vec3 viewDirection(float horizontalAngle, float verticalAngle) {
     return {std::sin(horizontalAngle) * std::cos(verticalAngle), std::sin(verticalAngle),
             std::cos(horizontalAngle) * std::cos(verticalAngle)};

@@ -10,6 +10,7 @@
 #include <GL/glew.h>
 #include <glm/vec3.hpp>
 
+#include "render/FrameRenderer.h"
 #include "render/Screenshot.h"
 
 struct GameContext;
@@ -79,6 +80,9 @@ struct SceneSetupOptions {
 // Needs the camera's start pose and the settings filled in.
 void initScene(GameContext& context, Window* window, SceneAssets& assets,
                const SceneSetupOptions& options, std::ostream& console);
+
+// Everything the renderer may leave out with these assets (the game's frame).
+FrameShortcuts frameShortcuts(const SceneAssets& assets);
 
 // The flashlight's direction at the start: along the camera's view angles.
 glm::vec3 viewDirection(float horizontalAngle, float verticalAngle);

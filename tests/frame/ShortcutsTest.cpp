@@ -72,10 +72,7 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
 
         FrameShortcuts none;
         none.shadowRegions = false;
-        FrameShortcuts all;
-        all.depthProgram = game.assets.depthProgram.get();
-        all.defaultVariants = {game.assets.withoutFlashlight.get(), game.assets.withoutLamp.get(),
-                               game.assets.withoutLights.get()};
+        const FrameShortcuts all = frameShortcuts(game.assets);
         const std::vector<unsigned char> full = presented(c, game.assets, none);
         const std::vector<unsigned char> quick = presented(c, game.assets, all);
         ASSERT_EQ(full.size(), quick.size());
