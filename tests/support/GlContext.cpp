@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -46,6 +47,12 @@ bool ensureDisplay() {
         const std::string name = ":" + std::to_string(display);
         const pid_t pid = fork();
         if (pid == 0) {
+            // Dies with the test, and holds none of its output: a server
+            // left behind with the test's stdout would keep CTest waiting
+            // for the end of that output after a crash.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() == 1) _exit(127);  // the test is already gone
+            freopen("/dev/null", "w", stdout);
             freopen("/dev/null", "w", stderr);
             // -noreset: otherwise the server resets whenever its last client
             // leaves, and a context made right after another one fails.
