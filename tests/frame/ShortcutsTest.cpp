@@ -18,20 +18,24 @@ using namespace frametest;
 
 namespace {
 
+// The start, the lamp's corner with the light on, the stage, and a wall
+// right in front of the light with the pad's widest cone; the stage again
+// with the translucent pass, and the start in wireframe.
 struct Pose {
     glm::vec3 eye;
     float horizontalAngle;
     float verticalAngle;
     float flashlightCutOff;
+    bool transparency = false;
+    bool wireframe = false;
 };
-
-// The start, the lamp's corner with the light on, the stage, and a wall
-// right in front of the light with the pad's widest cone.
 const Pose poses[] = {
     {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f},
     {{-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, 0.99f},
     {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f},
     {{2.92f, 1.2f, 0.262f}, 0.6f, 0.0f, 0.94f},
+    {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f, true},
+    {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f, false, true},
 };
 
 std::vector<unsigned char> presented(GameContext& c, const SceneAssets& assets, const FrameShortcuts& shortcuts) {
@@ -69,6 +73,9 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         c.lights[0]->intensity = 1.0f;
         c.lights[0]->cutOff = pose.flashlightCutOff;
         c.frustum.update(c.camera.position, c.camera.position + c.camera.direction, c.camera.up);
+        c.transparency = pose.transparency;
+        c.wireframe = pose.wireframe;
+        glPolygonMode(GL_FRONT_AND_BACK, pose.wireframe ? GL_LINE : GL_FILL);  // as F3 leaves it
 
         FrameShortcuts none;
         none.shadowRegions = false;
@@ -87,6 +94,8 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         // The pose must show something lit, or the comparison proves little.
         EXPECT_GT(*std::max_element(full.begin(), full.end()), 100);
     }
+    c.wireframe = false;
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
