@@ -50,7 +50,7 @@ bool GlfwInput::gamepad(GamepadState& state) {
 void GlfwInput::setWindowTitle(const std::string& title) {
     if (titleShownAt >= 0.0 && title == shownTitle) return;
     const double now = glfwGetTime();
-    if (titleShownAt >= 0.0 && now - titleShownAt < 0.1 && now >= titleShownAt) return;
+    if (titleShownAt >= 0.0 && now - titleShownAt < 0.25 && now >= titleShownAt) return;
     glfwSetWindowTitle(window, title.c_str());
     shownTitle = title;
     titleShownAt = now;

@@ -26,9 +26,9 @@ private:
     GLFWwindow* window;
     GamepadState lastPad;  // packet number bumps when the state differs from this
     // The title the window shows. A change reaches the window system at most
-    // ten times a second (each costs a round of X requests and a redraw of
-    // the title bar, and nobody reads faster); the latest text waits for the
-    // next call after that.
+    // four times a second (each costs a round of X requests and a redraw of
+    // the title bar, and the frame rate in it changes once a second); the
+    // latest text waits for the next call after that.
     std::string shownTitle;
     double titleShownAt = -1.0;
 };
