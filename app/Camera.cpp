@@ -43,21 +43,14 @@ float Camera::stickValue(std::int16_t axis) {
     return live * stickRescale;
 }
 
-void Camera::readPad(InputSource& input) { input.gamepad(padState); }
-
-glm::dvec3 Camera::gamepadControl(float dt, InputSource& input) {
+glm::dvec3 Camera::gamepadControl(float dt, const GamepadState& pad) {
     const float oldX = position.x;
     const float oldZ = position.z;
 
-    // One query per axis: a real pad may move between them.
-    readPad(input);
-    const float lx = stickValue(padState.sThumbLX);
-    readPad(input);
-    const float ly = stickValue(padState.sThumbLY);
-    readPad(input);
-    const float rx = stickValue(padState.sThumbRX);
-    readPad(input);
-    const float ry = stickValue(padState.sThumbRY);
+    const float lx = stickValue(pad.sThumbLX);
+    const float ly = stickValue(pad.sThumbLY);
+    const float rx = stickValue(pad.sThumbRX);
+    const float ry = stickValue(pad.sThumbRY);
 
     moving = lx != 0.0f || ly != 0.0f;
     position += direction * (ly * padSpeed * dt);
@@ -70,8 +63,7 @@ glm::dvec3 Camera::gamepadControl(float dt, InputSource& input) {
     lookDeltaX = rx;
     lookDeltaY = ry;
 
-    readPad(input);
-    setCrouch(padState.wButtons == Pad::A);  // A alone; A with anything else stands
+    setCrouch(pad.wButtons == Pad::A);  // A alone; A with anything else stands
 
     updateVectors();
     return {static_cast<double>(position.x) - oldX, 0.0, static_cast<double>(position.z) - oldZ};

@@ -27,9 +27,8 @@ public:
     void mouseLook(float dx, float dy);
     // W, S, A, D; returns the horizontal displacement (x, 0, z).
     glm::dvec3 keyboardMove(bool forward, bool backward, bool left, bool right, float dt);
-    // Sticks and the A button of pad 0, read through `input` into padState;
-    // returns the horizontal displacement (x, 0, z).
-    glm::dvec3 gamepadControl(float dt, InputSource& input);
+    // Sticks and the A button of pad 0; returns the horizontal displacement (x, 0, z).
+    glm::dvec3 gamepadControl(float dt, const GamepadState& pad);
     // The crouch or stand values: eye height, both walking speeds, crouching.
     void setCrouch(bool crouched);
     // Head bob from the clock t (seconds) and the decay of the look sway.
@@ -56,14 +55,9 @@ public:
     float padSpeed = 0.0f;      // stick at full deflection, units per second
     float padLookSpeed = 0.0f;  // stick at full deflection, radians per second
     float lightIntensity = 0.0f;  // shader uniform "I"
-    GamepadState padState;        // last query of pad 0
     bool playing = false;         // a game is running
     float energy = 100.0f;        // light energy 0..100
     float fear = 0.0f;            // 0..100
     float pickups = 0.0f;         // collected and not yet used
     glm::vec3 startPosition {0.0f};  // where every game starts
-
-private:
-    // Zeroes padState and asks for pad 0 again, as every pad read does.
-    void readPad(InputSource& input);
 };

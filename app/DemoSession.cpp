@@ -4,6 +4,7 @@
 #include "platform/RecordingInput.h"
 #include "platform/ReplayInput.h"
 #include "render/GpuTimer.h"
+#include "render/Renderer.h"
 
 #include <cstdio>
 #include <fstream>
@@ -92,13 +93,15 @@ InputSource& DemoSession::input(InputSource& device) {
     return device;
 }
 
-FrameObserver* DemoSession::observer() { return options.mode == CommandLine::Mode::Play ? nullptr : this; }
+FrameObserver& DemoSession::observer() {
+    if (options.mode == CommandLine::Mode::Play) return plainPlay;
+    return *this;
+}
 
 void DemoSession::start(GameContext& context) {
-    game = &context;
     if (options.mode == CommandLine::Mode::Timedemo) {
         gpuTimer = std::make_unique<GpuTimer>();
-        context.gpuTimer = gpuTimer.get();
+        if (context.renderer) context.renderer->setGpuTimer(gpuTimer.get());
     }
 }
 
@@ -172,7 +175,7 @@ int DemoSession::finish(GameContext& context) {
         f.gpuMs = times.ms;
         f.gpuKnown = true;
     }
-    context.gpuTimer = nullptr;
+    if (context.renderer) context.renderer->setGpuTimer(nullptr);
     gpuTimer.reset();
 
     const double runSeconds = frames > 0 ? seconds(lastFrameEnd - runStart) : 0.0;

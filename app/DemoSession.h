@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "app/FrameLoop.h"
+#include "app/Frame.h"
 #include "app/Timedemo.h"
 
 #include <chrono>
@@ -37,7 +37,8 @@ public:
     bool load(std::string& error);
     // The input the game runs on: the device, a recorder around it, or the replay.
     InputSource& input(InputSource& device);
-    FrameObserver* observer();
+    // What watches the loop: this session, or a do-nothing one in plain play.
+    FrameObserver& observer();
     // Once the scene is set up (GL context current).
     void start(GameContext& context);
     // After the loop: writes the recording, or reports the replay. Returns the
@@ -55,7 +56,6 @@ private:
     std::unique_ptr<RecordingInput> recorder;
     std::unique_ptr<ReplayInput> replayer;
     std::unique_ptr<GpuTimer> gpuTimer;
-    GameContext* game = nullptr;
 
     int frames = 0;
     Clock::time_point runStart;
@@ -65,4 +65,5 @@ private:
     double cpuAtStart = 0.0;  // process CPU seconds when the first frame began
     std::vector<TimedemoFrame> timings;
     TimedemoFrame frame;
+    FrameObserver plainPlay;
 };

@@ -1,9 +1,11 @@
 #include "app/FrameSounds.h"
 
+#include <utility>
+
 #include <glm/geometric.hpp>
 
-#include "app/SoundSink.h"
 #include "app/TriggerBoxes.h"
+#include "audio/SoundManager.h"
 
 namespace {
 
@@ -13,15 +15,15 @@ constexpr float tvMinDistance = 0.1f;
 constexpr float enemyMinDistance = 100.0f;
 constexpr float maxDistance = 10000.0f;
 
-void place(SoundSink& sounds, int id, const glm::vec3& at, const Listener& listener) {
-    sounds.update3D(id, at, listener.position, glm::vec3(0.0f), listener.direction, listener.up);
+using Kind = SoundCall::Kind;
+
+SoundCall play(int id, float volume) { return {Kind::Play, id, volume, 0.0f, 0.0f, glm::vec3(0.0f)}; }
+
+SoundCall play3D(int id, float minDistance) {
+    return {Kind::Play3D, id, 1.0f, minDistance, maxDistance, glm::vec3(0.0f)};
 }
 
-void playInside(SoundSink& sounds, int id, const TriggerBox& box, const glm::vec3& eye) {
-    if (box.contains(eye)) {
-        sounds.play(id, 1.0f);
-    }
-}
+SoundCall place(int id, const glm::vec3& at) { return {Kind::Place, id, 1.0f, 0.0f, 0.0f, at}; }
 
 }  // namespace
 
@@ -29,36 +31,52 @@ glm::vec3 behindListener(const Listener& listener) {
     return listener.position - glm::normalize(listener.direction);
 }
 
-void playFrameSounds(SoundSink& sounds, const SoundIds& ids, const Listener& listener) {
+std::vector<SoundCall> frameSounds(const SoundIds& ids, const Listener& listener) {
     const glm::vec3& eye = listener.position;
+    std::vector<SoundCall> calls;
+    calls.reserve(16);
+    calls.push_back(play(ids.ambienceMusic, musicVolume));
 
-    sounds.play(ids.ambienceMusic, musicVolume);
+    calls.push_back(place(ids.staticTvSound, staticTvPosition));
+    calls.push_back(play3D(ids.staticTvSound, tvMinDistance));
 
-    place(sounds, ids.staticTvSound, staticTvPosition, listener);
-    sounds.play3D(ids.staticTvSound, tvMinDistance, maxDistance, 1.0f);
-
-    playInside(sounds, ids.voiceHelloSomebody, boxes::voice1, eye);
-    playInside(sounds, ids.voiceSomebodyHelp, boxes::voice2, eye);
-    playInside(sounds, ids.voiceWhatWasThat, boxes::voice3, eye);
-    playInside(sounds, ids.voiceWhereAmI, boxes::voice4, eye);
+    const std::pair<int, const TriggerBox&> voices[] = {{ids.voiceHelloSomebody, boxes::voice1},
+                                                        {ids.voiceSomebodyHelp, boxes::voice2},
+                                                        {ids.voiceWhatWasThat, boxes::voice3},
+                                                        {ids.voiceWhereAmI, boxes::voice4}};
+    for (const auto& [id, box] : voices) {
+        if (box.contains(eye)) calls.push_back(play(id, 1.0f));
+    }
 
     // The opening line: unpaused every frame, heard once at the first game.
-    sounds.play(ids.voiceWhereWhereAmI, 1.0f);
+    calls.push_back(play(ids.voiceWhereWhereAmI, 1.0f));
 
     // Nothing ever starts the breath; it is placed all the same.
-    place(sounds, ids.enemyBreath, behindListener(listener), listener);
-    place(sounds, ids.enemyDistorted, behindListener(listener), listener);
-    if (boxes::enemy1.contains(eye)) {
-        sounds.play3D(ids.enemyDistorted, enemyMinDistance, maxDistance, 1.0f);
-    }
-    place(sounds, ids.enemyRawr, behindListener(listener), listener);
-    if (boxes::enemy2.contains(eye)) {
-        sounds.play3D(ids.enemyRawr, enemyMinDistance, maxDistance, 1.0f);
-    }
+    const glm::vec3 behind = behindListener(listener);
+    calls.push_back(place(ids.enemyBreath, behind));
+    calls.push_back(place(ids.enemyDistorted, behind));
+    if (boxes::enemy1.contains(eye)) calls.push_back(play3D(ids.enemyDistorted, enemyMinDistance));
+    calls.push_back(place(ids.enemyRawr, behind));
+    if (boxes::enemy2.contains(eye)) calls.push_back(play3D(ids.enemyRawr, enemyMinDistance));
 
     if (listener.moving) {
-        sounds.play(ids.footstepsSound, footstepsVolume);
+        calls.push_back(play(ids.footstepsSound, footstepsVolume));
     } else {
-        sounds.pause(ids.footstepsSound);
+        calls.push_back({Kind::Pause, ids.footstepsSound, 1.0f, 0.0f, 0.0f, glm::vec3(0.0f)});
+    }
+    return calls;
+}
+
+void playSounds(SoundManager& sounds, const std::vector<SoundCall>& calls, const Listener& listener) {
+    for (const SoundCall& call : calls) {
+        switch (call.kind) {
+        case Kind::Play: sounds.play(call.id, call.volume); break;
+        case Kind::Play3D: sounds.play3D(call.id, call.minDistance, call.maxDistance, call.volume); break;
+        case Kind::Pause: sounds.pause(call.id); break;
+        case Kind::Place:
+            sounds.update3D(call.id, call.position, listener.position, glm::vec3(0.0f), listener.direction,
+                            listener.up);
+            break;
+        }
     }
 }

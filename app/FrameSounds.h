@@ -2,7 +2,9 @@
 
 #include <glm/vec3.hpp>
 
-class SoundSink;
+#include <vector>
+
+class SoundManager;
 
 // Ids of the game's sounds; the set-up loads them in this order, so the
 // defaults are the ids it hands out.
@@ -32,10 +34,25 @@ struct Listener {
 // The television's hiss in the level.
 inline constexpr glm::vec3 staticTvPosition{2.25f, 1.2f, -1.94f};
 
-// The sounds of one playing frame, after the physics step. Playing resumes a
-// paused channel, so a one-shot is heard once however often its box is
-// entered, and the music and loops simply keep running.
-void playFrameSounds(SoundSink& sounds, const SoundIds& ids, const Listener& listener);
+// One call a playing frame makes on the sound manager.
+struct SoundCall {
+    enum class Kind { Play, Play3D, Pause, Place };
+    Kind kind = Kind::Play;
+    int id = 0;
+    float volume = 1.0f;
+    float minDistance = 0.0f;  // Play3D
+    float maxDistance = 0.0f;
+    glm::vec3 position{0.0f};  // Place: where the sound is, heard from the listener
+};
+
+// The sounds of one playing frame, after the physics step, in the order
+// they are made. Playing resumes a paused channel, so a one-shot is heard
+// once however often its box is entered, and the music and loops simply
+// keep running.
+std::vector<SoundCall> frameSounds(const SoundIds& ids, const Listener& listener);
+
+// Makes the calls on the game's sound manager.
+void playSounds(SoundManager& sounds, const std::vector<SoundCall>& calls, const Listener& listener);
 
 // One unit behind the eye: where the enemy noises follow the player.
 glm::vec3 behindListener(const Listener& listener);

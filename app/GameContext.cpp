@@ -1,15 +1,17 @@
 #include "app/GameContext.h"
 
+#include "audio/SoundManager.h"
+#include "render/Renderer.h"
+#include "scene/ModelLoader.h"
+#include "scene/SceneObject.h"
+#include "scene/World.h"
+
+GameContext::GameContext() = default;
+GameContext::~GameContext() = default;
+
 void shutdown(GameContext& context) {
     context.world.reset();
-    context.soundManager.reset();
-    if (!context.lights.empty()) context.lights.front().reset();
-    context.flashlight = nullptr;
-    context.postProcess.reset();
-    context.hudMaterial.reset();
-    context.hudQuad.reset();
-    context.spareQuad.reset();
-    context.startScreen.reset();
-    context.lights.clear();
     context.physicsWorld = nullptr;
+    context.soundManager.reset();
+    context.renderer.reset();
 }

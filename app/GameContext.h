@@ -1,46 +1,46 @@
 #pragma once
 
-#include "app/Camera.h"
-#include "app/Config.h"
-#include "app/FrameSounds.h"
-#include "app/KeyLatch.h"
-#include "app/Owned.h"
-#include "app/Statistics.h"
-#include "render/Frustum.h"
-#include "render/Projection.h"
-#include "render/UniformTable.h"
-
-#include <glm/vec3.hpp>
-#include <glm/vec4.hpp>
-
+#include <memory>
 #include <string>
 #include <vector>
 
-// Subsystems the context holds; each is defined in its own folder.
+#include <glm/vec3.hpp>
+
+#include "app/Camera.h"
+#include "app/Config.h"
+#include "app/DebugToggles.h"
+#include "app/FrameSounds.h"
+#include "app/GameRules.h"
+#include "platform/KeyLatch.h"
+#include "render/FrameView.h"
+#include "render/Frustum.h"
+#include "render/Projection.h"
+
 struct World;
+class ModelLoader;
 class PhysicsWorld;
+class Renderer;
 class SoundManager;
-class Light;
-class PostProcess;
-class GpuTimer;
-class Texture;
-struct Material;
-struct SceneAssets;
 namespace murk {
 class SceneObject;
-class QuadObject;
-}  // namespace murk
+}
 
 // One latch per key that acts on release.
 struct KeyLatches {
     KeyLatch f1;                // help screen, menu frames
     KeyLatch e;                 // use a pick-up
+    KeyLatch f12;               // screenshot, every frame
     DebugKeyLatches debugKeys;  // F2, F3, F4, F5, F8, F9
 };
 
 // Everything long-lived in one game: main owns exactly one, a test builds a
 // fresh one. Fields keep the names the rest of the game knows them by.
 struct GameContext {
+    GameContext();
+    ~GameContext();
+    GameContext(const GameContext&) = delete;
+    GameContext& operator=(const GameContext&) = delete;
+
     // --- Start-up: CONFIG.txt, then fixed ---
     Settings settings;
 
@@ -52,56 +52,35 @@ struct GameContext {
     bool helpShown = false;  // help screen replaces title, end or won screen
     bool hasPlayed = false;  // a playing frame has run: end screen, not title
     std::vector<int> collectedPickups;  // pick-up numbers 0..2, collected and not used
-    glm::vec3 lampUp {1.0f, 0.0f, 0.0f};  // up vector of the swinging lamp's view
-    // Lamp swing for placing collected pick-ups: sin, sin and cos of the clock.
-    float swingA = 0.0f, swingB = 0.0f, swingC = 0.0f;
+    glm::vec3 lampUp{1.0f, 0.0f, 0.0f};  // up vector of the swinging lamp's view
+    rules::LampSwing lampSwing;           // the last swing; carried pick-ups bob with it
+    SpotLight flashlight;                 // follows the eye while playing
+    SpotLight lamp;                       // swings over the hall
     KeyLatches latches;
 
-    // --- Debug toggles and statistics ---
+    // --- Debug toggles and the window title ---
     bool showFps = false;
     bool wireframe = false;
     bool transparency = false;
-    FrameRateCounter frameRate;  // frameCount, frameTime, framesPerSecond
-    std::string windowTitle;     // rebuilt every playing frame
-    DrawCounts drawCounts;       // what the renderer drew in its last frame
+    FrameRateCounter frameRate;
+    std::string windowTitle;  // rebuilt every playing frame
 
     // --- Scene (made by the scene set-up) ---
-    Owned<World> world;             // texture cache, texture qualities, physics
+    std::unique_ptr<World> world;          // texture cache, texture qualities, physics
     PhysicsWorld* physicsWorld = nullptr;  // the world's physics; null until set up
-    // Scene objects in scene-file mesh order: 0 is never drawn, 1 is held in
-    // front of the camera, the last pickupObjectCount are the pick-ups.
+    // Scene objects in scene-file mesh order; objectRole says what each is.
     std::vector<murk::SceneObject*> sceneObjects;
-    int pickupObjectCount = 3;
-    UniformTable uniformTable;  // per-object uniform locations
-
-    // --- Rendering ---
+    std::unique_ptr<ModelLoader> modelLoader;  // owns the import's programs, materials, textures
+    std::vector<std::unique_ptr<murk::SceneObject>> ownedSceneObjects;
     float fieldOfView = projection::cameraFieldOfView;
-    Frustum frustum;
-    std::vector<Owned<Light>> lights;  // flashlight, then the lamp
-    Light* flashlight = nullptr;       // lights[0]
-    Owned<PostProcess> postProcess;    // off-screen scene target and bloom chain
-    GpuTimer* gpuTimer = nullptr;      // set during a timedemo: GPU time per pass
-    Owned<murk::QuadObject> hudQuad;
-    Owned<murk::QuadObject> screenQuad;
-    Owned<murk::QuadObject> spareQuad;  // a second screen quad that nothing draws
-    Owned<Material> hudMaterial;        // holds "hud.png"
-    // Where the HUD image can draw, measured once per image (render/Hud.h).
-    struct HudArea {
-        unsigned image = 0;  // GL texture name
-        glm::vec4 area{0.0f, 0.0f, 1.0f, 1.0f};
-    } hudArea;
-    Owned<Texture> startScreen, endScreen, helpScreen, wonScreen;
+    Frustum frustum;  // the player's view volume, rebuilt every frame
 
-    // --- Sound ---
-    Owned<SoundManager> soundManager;
+    // --- Drawing and sound ---
+    std::unique_ptr<Renderer> renderer;
+    std::unique_ptr<SoundManager> soundManager;
     SoundIds sounds;
-
-    // What the set-up made that the fields above do not hold: the scene
-    // objects with their programs, materials and textures, and the quads'
-    // programs (scene/SceneSetup.h).
-    Owned<SceneAssets> sceneAssets;
 };
 
 // Releases the long-lived objects in the game's shutdown order; whatever is
-// left goes with the context.
+// left goes with the context, which must go while the GL context exists.
 void shutdown(GameContext& context);

@@ -86,13 +86,12 @@ void usePickup(float& pickups, float& energy, std::vector<int>& collectedPickups
     }
 }
 
-LampSwing swingLamp(double t1, double t2, double t3) {
+LampSwing swingLamp(double t) {
     LampSwing swing;
-    swing.sin1 = static_cast<float>(std::sin(t1));
-    swing.sin2 = static_cast<float>(std::sin(t2));
-    swing.cos3 = static_cast<float>(std::cos(t3));
-    swing.lampUp = glm::vec3(1.0f, 0.25f * swing.sin2, 0.0f);
-    swing.lampDirection = glm::vec3(0.25f * swing.sin1, 1.0f, 0.0f);
+    swing.sine = static_cast<float>(std::sin(t));
+    swing.cosine = static_cast<float>(std::cos(t));
+    swing.lampUp = glm::vec3(1.0f, 0.25f * swing.sine, 0.0f);
+    swing.lampDirection = glm::vec3(0.25f * swing.sine, 1.0f, 0.0f);
     return swing;
 }
 

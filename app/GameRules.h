@@ -55,16 +55,15 @@ int collectPickups(const glm::vec3& eye, float& pickups, std::vector<int>& colle
 // collected pick-up goes back to its place, so it can be collected again.
 void usePickup(float& pickups, float& energy, std::vector<int>& collectedPickups);
 
-// The lamp sways with three clock readings: two sines for the lamp and one
-// cosine, all kept for the renderer's pick-up placement.
+// The lamp sways with the clock t (seconds): a quarter unit either way with
+// a period of 2 pi seconds. The carried pick-ups bob with the same clock.
 struct LampSwing {
-    float sin1 = 0.0f;
-    float sin2 = 0.0f;
-    float cos3 = 0.0f;
+    float sine = 0.0f;    // sin t
+    float cosine = 0.0f;  // cos t
     glm::vec3 lampUp{1.0f, 0.0f, 0.0f};
     glm::vec3 lampDirection{0.0f, 1.0f, 0.0f};
 };
-LampSwing swingLamp(double t1, double t2, double t3);
+LampSwing swingLamp(double t);
 
 // Full fear loses; the clamp makes it exactly the maximum.
 bool fearLoses(float fear);

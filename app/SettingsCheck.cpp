@@ -2,22 +2,9 @@
 
 #include "app/Config.h"
 
-#include <GL/glew.h>
-
 #include <algorithm>
 #include <cmath>
 #include <ostream>
-
-GlLimits queryGlLimits() {
-    GlLimits limits;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limits.maxTextureSize);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limits.maxRenderbufferSize);
-    GLint viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    limits.maxViewportWidth = viewport[0];
-    limits.maxViewportHeight = viewport[1];
-    return limits;
-}
 
 namespace {
 

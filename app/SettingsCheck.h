@@ -2,16 +2,10 @@
 
 #include <iosfwd>
 
+#include "render/GlState.h"
+
 struct Settings;
 
-// What the GL driver can make, read once the context exists.
-struct GlLimits {
-    int maxTextureSize = 0;       // edge of a 2-D texture
-    int maxRenderbufferSize = 0;  // edge of a render target
-    int maxViewportWidth = 0;
-    int maxViewportHeight = 0;
-};
-GlLimits queryGlLimits();
 
 // Settings a player can set to something no driver draws: a shadow map or
 // a frame larger than the GL's limits (or none at all), an ambient level

@@ -1,6 +1,7 @@
 #include "app/WindowTitle.h"
 
-#include "app/Statistics.h"
+#include "app/DebugToggles.h"
+#include "render/Renderer.h"
 
 std::string titleHead(bool showFps, const FrameRateCounter& counter, int samplingQuality,
                       int mipmapQuality, bool frustumCulling, bool transparency) {

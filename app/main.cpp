@@ -1,36 +1,22 @@
 // Murkhaven: start-up, the frame loop, shutdown. Runs in the data folder.
+// The frame itself reads top to bottom in app/Frame.cpp.
 #include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/DemoSession.h"
-#include "app/FrameHooks.h"
-#include "app/FrameLoop.h"
+#include "app/Frame.h"
 #include "app/GameContext.h"
+#include "app/GameSetup.h"
 #include "app/SettingsCheck.h"
+#include "platform/FatalError.h"
 #include "platform/GlfwInput.h"
 #include "platform/Window.h"
+#include "render/GlState.h"
 
 #include <GL/glew.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <unistd.h>
-
-namespace {
-
-// Start-up cannot go on. Waits for the player only when someone is at the
-// console, so scripts and tests see the exit at once.
-[[noreturn]] void fatalError(const char* message) {
-    std::cout << message << std::endl;
-    if (isatty(STDIN_FILENO) != 0) {
-        std::cout << "Press Enter to continue . . ." << std::endl;
-        std::cin.get();
-    }
-    std::exit(-1);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const auto processStart = std::chrono::steady_clock::now();
@@ -57,23 +43,21 @@ int main(int argc, char** argv) {
 
     Window window;
     switch (window.open(settings.width, settings.height, settings.windowed, settings.refreshRate)) {
-    case Window::OpenResult::GlfwFailed: fatalError("GLFW failed");
-    case Window::OpenResult::NoWindow: fatalError("No window");
+    case Window::OpenResult::GlfwFailed: murk::fatalError("GLFW failed");
+    case Window::OpenResult::NoWindow: murk::fatalError("No window");
     case Window::OpenResult::Ok: break;
     }
 
     glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) fatalError("GLEW failed");
+    if (glewInit() != GLEW_OK) murk::fatalError("GLEW failed");
     glGetError();  // some drivers leave GL_INVALID_ENUM behind the loader
     checkSettings(settings, queryGlLimits(), std::cout);
 
     GlfwInput input(window.handle());
-    const FrameHooks hooks = gameHooks();
-    if (hooks.initScene) hooks.initScene(*context, window);
-
+    initScene(*context, &window, std::cout);
     session.start(*context);
 
-    runFrameLoop(*context, window, session.input(input), hooks, session.observer());
+    runFrameLoop(*context, window, session.input(input), session.observer());
     const int status = session.finish(*context);
 
     shutdown(*context);

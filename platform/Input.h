@@ -23,6 +23,7 @@ constexpr int F4 = 293;
 constexpr int F5 = 294;
 constexpr int F8 = 297;
 constexpr int F9 = 298;
+constexpr int F12 = 301;
 constexpr int LeftControl = 341;
 constexpr int First = 32;  // lowest valid code
 constexpr int Last = 348;  // highest valid code

@@ -44,3 +44,7 @@ void Window::terminate() {
     if (glfwRunning) glfwTerminate();
     glfwRunning = false;
 }
+
+void Window::placeCursor(double x, double y) {
+    if (window != nullptr) glfwSetCursorPos(window, x, y);
+}

@@ -25,6 +25,8 @@ public:
     void swapBuffers();
     // Hides the cursor over the window without capturing it.
     void hideCursor();
+    // Puts the cursor at window pixel (x, y), origin top left.
+    void placeCursor(double x, double y);
     // Destroys the window and ends GLFW.
     void terminate();
 

@@ -2,12 +2,7 @@
 
 #include <vector>
 
-#include <GL/glew.h>
 #include <glm/vec4.hpp>
-
-#include "render/Screens.h"
-
-struct GameContext;
 
 // The part of the window the HUD can draw on, as (u0, v0, u1, v1) of the
 // full-window layer: the texels of the HUD image that are not black (rows
@@ -23,15 +18,3 @@ struct HudValues {
     float energy = 0.0f;
 };
 HudValues hudValues(float fear, float energy);
-
-// The screens and HUD state of the frame, from the context.
-ScreenState screenState(const GameContext& context);
-
-// The GL texture the screen quad shows; 0 (black) when its image is missing.
-GLuint screenTexture(const GameContext& context, ScreenImage image);
-
-// The last step of a frame, with the window framebuffer bound: the screen
-// quad with the finished scene or a full-screen image, then the HUD while a
-// game is in progress (depth test off; in wireframe mode the polygon mode
-// goes back to lines for the next frame's scene).
-void presentFrame(GameContext& context);

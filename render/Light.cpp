@@ -8,9 +8,10 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "render/Projection.h"
-#include "render/ShaderProgram.h"
 #include "render/ShadowMap.h"
+#include "scene/ObjectRoles.h"
 #include "scene/SceneObject.h"
+#include "scene/ShaderProgram.h"
 
 Light::Light(const glm::vec3& position_, const glm::vec3& colour_, const glm::vec3& direction_,
              float cutOff_, ShadowMap* shadowMap_, float intensity_)
@@ -53,7 +54,7 @@ MapRegion shadowReadRegion(float cutOff, int mapWidth, int mapHeight) {
 }
 
 void renderShadowDepth(const Light& light, const glm::vec3& up,
-                       std::vector<murk::SceneObject*>& sceneObjects) {
+                       const std::vector<murk::SceneObject*>& sceneObjects) {
     const ShadowMap& map = *light.shadowMap;
     glBindFramebuffer(GL_FRAMEBUFFER, map.shadowFramebuffer);
     glViewport(0, 0, map.width, map.height);
@@ -68,26 +69,12 @@ void renderShadowDepth(const Light& light, const glm::vec3& up,
     const GLint mvpLocation = glGetUniformLocation(map.depthProgram->program, "mvpMatrix");
     const glm::mat4 lightViewProjection = projection::spotLight() * lightView(light, up);
 
-    const std::size_t count = sceneObjects.size();
-    for (std::size_t i = 2; i + 3 < count; ++i) {
+    const std::size_t end = objectRole::castersEnd(sceneObjects.size());
+    for (std::size_t i = objectRole::firstCaster; i < end; ++i) {
         murk::SceneObject* object = sceneObjects[i];
         const glm::mat4 mvp = lightViewProjection * object->modelMatrix;
         glUniformMatrix4fv(mvpLocation, 1, GL_FALSE, glm::value_ptr(mvp));
         object->draw();
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-}
-
-void renderShadowPass(const Light& light, const glm::vec3& up,
-                      std::vector<murk::SceneObject*>& sceneObjects) {
-    // Wireframe mode leaves line mode on between frames; the shadow map must
-    // still be filled, or the blur would only draw its quad's outline.
-    GLint polygonMode[2] = {GL_FILL, GL_FILL};
-    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-
-    renderShadowDepth(light, up, sceneObjects);
-    light.shadowMap->blur();
-
-    glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode[0]));
 }

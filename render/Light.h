@@ -56,14 +56,7 @@ struct MapRegion {
 MapRegion shadowReadRegion(float cutOff, int mapWidth, int mapHeight);
 
 // Draws the casters' moments into the light's shadow map, unblurred.
-// Casters are objects 2 to n - 4 (see renderShadowPass).
-void renderShadowDepth(const Light& light, const glm::vec3& up,
-                       std::vector<murk::SceneObject*>& sceneObjects);
-
-// Renders the light's shadow map and blurs it. Casters are objects 2 to
-// n - 4: not the never-drawn object 0, the held light model (1) or the three
+// Casters are the objects objectRole names so: not the held light or the
 // pick-ups. Only their geometry is used, with the shadow map's own program.
-// Leaves framebuffer 0 bound and unit 0 active; the viewport is the shadow
-// map's, so the next pass sets its own.
-void renderShadowPass(const Light& light, const glm::vec3& up,
-                      std::vector<murk::SceneObject*>& sceneObjects);
+void renderShadowDepth(const Light& light, const glm::vec3& up,
+                       const std::vector<murk::SceneObject*>& sceneObjects);

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <vector>
 
 #include <FreeImage.h>
@@ -54,16 +53,3 @@ std::string nextFileName(const std::string& directory) {
 }
 
 }  // namespace screenshot
-
-std::string ScreenshotKey::poll(InputSource& input, int width, int height) {
-    if (!latch.poll(input, screenshot::key)) {
-        return {};
-    }
-    const std::string name = screenshot::nextFileName("");
-    if (!screenshot::saveBackBuffer(name, width, height)) {
-        std::cout << "screenshot could not be written: " << name << std::endl;
-        return {};
-    }
-    std::cout << "screenshot saved: " << name << std::endl;
-    return name;
-}

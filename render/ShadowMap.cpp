@@ -1,7 +1,7 @@
 #include "render/ShadowMap.h"
 
 #include "render/RenderTexture.h"
-#include "render/ShaderProgram.h"
+#include "scene/ShaderProgram.h"
 #include "scene/Material.h"
 #include "scene/SceneObject.h"
 

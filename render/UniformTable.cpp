@@ -1,6 +1,6 @@
 #include "render/UniformTable.h"
 
-#include "render/ShaderProgram.h"
+#include "scene/ShaderProgram.h"
 #include "scene/SceneObject.h"
 
 void UniformTable::appendRow(const ShaderProgram& shader) {
@@ -12,7 +12,7 @@ void UniformTable::appendRow(const ShaderProgram& shader) {
     normalMatrix.push_back(glGetUniformLocation(p, "normalMatrix"));
     mvpMatrix.push_back(glGetUniformLocation(p, "mvpMatrix"));
     lightLocation.push_back(glGetUniformLocation(p, "lightLocation"));
-    I.push_back(glGetUniformLocation(p, "I"));
+    lightIntensity.push_back(glGetUniformLocation(p, "I"));
     shininess.push_back(glGetUniformLocation(p, "shininess"));
     ambientFactor.push_back(glGetUniformLocation(p, "ambientFactor"));
     opacity.push_back(glGetUniformLocation(p, "opacity"));

@@ -21,12 +21,12 @@ struct UniformTable {
     std::vector<GLint> normalMatrix;
     std::vector<GLint> mvpMatrix;
     std::vector<GLint> lightLocation;
-    std::vector<GLint> I;  // light intensity
+    std::vector<GLint> lightIntensity;  // "I"
     std::vector<GLint> shininess;
     std::vector<GLint> ambientFactor;
     std::vector<GLint> opacity;
     std::vector<GLint> wireframe;
-    std::vector<GLint> damage;
+    std::vector<GLint> damage;  // set as the shaders ask; nothing in the game damages objects
 
     // Appends one row with the locations of `program`.
     void appendRow(const ShaderProgram& program);

@@ -8,7 +8,7 @@
 #include <glm/vec3.hpp>
 
 #include "physics/PhysicsWorld.h"
-#include "render/ShaderProgram.h"
+#include "scene/ShaderProgram.h"
 #include "scene/Material.h"
 #include "scene/ModelConversion.h"
 #include "scene/SceneObject.h"

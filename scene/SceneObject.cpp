@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "render/ShaderProgram.h"
+#include "scene/ShaderProgram.h"
 
 namespace murk {
 namespace {

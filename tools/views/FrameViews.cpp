@@ -1,23 +1,23 @@
 // Renders the real level from fixed poses into PNGs and times the frame:
-// the pictures to look at after a change to the shaders. Not a test; run by hand in the data folder:
-//   frame_views [output folder] [frames per timing]
+// the pictures to look at after a change to the shaders. Run by hand in the
+// data folder, under X:  frame_views [output folder] [frames per timing]
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include <GL/glew.h>
 #include <glm/vec3.hpp>
 
+#include "app/Frame.h"
 #include "app/GameContext.h"
 #include "app/GameRules.h"
-#include "render/FrameRenderer.h"
-#include "render/Hud.h"
-#include "render/Light.h"
-#include "render/PostProcess.h"
+#include "app/CarriedObjects.h"
+#include "app/GameSetup.h"
+#include "platform/Window.h"
+#include "render/Renderer.h"
 #include "render/Screenshot.h"
-#include "scene/SceneSetup.h"
-#include "tests/support/GlContext.h"
 
 namespace {
 
@@ -46,19 +46,16 @@ void aim(GameContext& c, const Pose& pose) {
     camera.verticalAngle = pose.verticalAngle;
     camera.updateVectors();
     const rules::FlashlightPose light = rules::placeFlashlight(camera.position, camera.direction, camera.right, camera.up);
-    c.lights[0]->position = light.position;
-    c.lights[0]->direction = light.direction;
-    c.lights[0]->intensity = pose.light ? 1.0f : 0.0f;
+    c.flashlight.position = light.position;
+    c.flashlight.direction = light.direction;
+    c.flashlight.intensity = pose.light ? 1.0f : 0.0f;
     camera.lightIntensity = pose.light ? 0.8f : 0.2f;
     c.frustum.update(camera.position, camera.position + camera.direction, camera.up);
+    holdCarriedObjects(c);
 }
 
-// What the frame loop does around renderFrame: the window is cleared first,
-// or the screen quad fails the depth test against the last frame's.
-void frame(GameContext& context, const SceneAssets& assets) {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderFrame(context, assets.plainTexture, frameShortcuts(assets));
+void frame(GameContext& context) {
+    context.renderer->draw(frameView(context));
 }
 
 double milliseconds(std::chrono::steady_clock::time_point since) {
@@ -79,46 +76,48 @@ double timed(int frames, Work work) {
 int main(int argc, char** argv) {
     const std::string out = argc > 1 ? argv[1] : ".";
     const int frames = argc > 2 ? std::atoi(argv[2]) : 5;
-    murk::test::GlContext gl(1280, 720, true);
-    if (!gl.ok()) {
+    Window window;
+    glewExperimental = GL_TRUE;
+    if (window.open(1280, 720, true, 60) != Window::OpenResult::Ok || glewInit() != GLEW_OK) {
         std::cerr << "no GL context\n";
         return 1;
     }
-    GameContext context;
-    context.settings = Settings{};
-    SceneAssets assets;
-    SceneSetupOptions options;
-    options.silent = true;
-    initScene(context, nullptr, assets, options, std::cout);
+    glGetError();
+    auto game = std::make_unique<GameContext>();
+    GameContext& context = *game;
+    initScene(context, nullptr, std::cout);
     context.camera.playing = true;
     context.camera.energy = 70.0f;
     context.camera.fear = 35.0f;
 
     for (const Pose& pose : poses) {
         aim(context, pose);
-        frame(context, assets);
+        frame(context);
         const std::string path = out + "/" + pose.name + ".png";
         screenshot::saveBackBuffer(path, 1280, 720);
-        std::cout << path << ": " << context.drawCounts.objects << " objects, " << context.drawCounts.faces
+        std::cout << path << ": " << context.renderer->drawCounts().objects << " objects, " << context.renderer->drawCounts().faces
                   << " faces\n";
     }
 
     // All three pick-ups carried beside the held light.
     aim(context, poses[1]);
     context.collectedPickups = {0, 1, 2};
-    context.swingA = 0.6f;
-    context.swingB = 0.6f;
-    context.swingC = 0.8f;
-    frame(context, assets);
+    context.lampSwing.sine = 0.6f;
+    context.lampSwing.cosine = 0.8f;
+    holdCarriedObjects(context);
+    frame(context);
     screenshot::saveBackBuffer(out + "/carried-light.png", 1280, 720);
     context.collectedPickups.clear();
 
     // The cost of each pass is the timedemo's job (--timedemo); here only
     // the whole frame, lit and dark.
-    const double whole = timed(frames, [&] { frame(context, assets); });
-    context.lights[0]->intensity = 0.0f;
-    context.lights[1]->intensity = 0.0f;
-    const double dark = timed(frames, [&] { frame(context, assets); });
+    const double whole = timed(frames, [&] { frame(context); });
+    context.flashlight.intensity = 0.0f;
+    context.lamp.intensity = 0.0f;
+    const double dark = timed(frames, [&] { frame(context); });
     std::printf("frame %.1f ms; both lights off: %.1f ms\n", whole, dark);
+    shutdown(context);
+    game.reset();
+    window.terminate();
     return 0;
 }

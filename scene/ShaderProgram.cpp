@@ -1,10 +1,10 @@
-#include "render/ShaderProgram.h"
+#include "scene/ShaderProgram.h"
 
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include "render/FatalError.h"
+#include "platform/FatalError.h"
 
 namespace {
 

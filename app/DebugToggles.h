@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/KeyLatch.h"
+#include "platform/KeyLatch.h"
 
-class InputSource;
 class Texture;
 struct Material;
 namespace murk {
@@ -27,13 +26,6 @@ struct FrameRateCounter {
     int frameMilliseconds() const;
 };
 
-// What the renderer drew in its last frame.
-struct DrawCounts {
-    unsigned vertices = 0;
-    unsigned faces = 0;
-    unsigned objects = 0;
-};
-
 // The settings the function keys switch, wherever they live.
 struct DebugSwitches {
     bool& showFps;
@@ -51,7 +43,7 @@ struct DebugKeyLatches {
 
 // Polls the six keys in order; each acts on its release. refilter runs after
 // a texture quality changed.
-void pollDebugToggles(InputSource& input, DebugKeyLatches& keys, const DebugSwitches& switches,
+void pollDebugToggles(const Controls& controls, DebugKeyLatches& keys, const DebugSwitches& switches,
                       const std::function<void()>& refilter);
 
 // "TSQ: " + sampling name + "; MMQ: " + mipmap name.

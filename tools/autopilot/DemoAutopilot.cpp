@@ -1,12 +1,11 @@
 // Makes the shipped demo: a player steered by the level's route, recorded by
 // the game's own recorder while the real game runs, renders and plays. Run
 // in data/ under X:  demo_autopilot ../tools/level/route.txt demos/walk.mdemo
-// Not a test.
 #include "app/Config.h"
 #include "app/DemoSession.h"
-#include "app/FrameHooks.h"
-#include "app/FrameLoop.h"
+#include "app/Frame.h"
 #include "app/GameContext.h"
+#include "app/GameSetup.h"
 #include "platform/RecordingInput.h"
 #include "platform/ScriptedInput.h"
 #include "platform/Window.h"
@@ -133,7 +132,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    // --trace: no rendering, the path printed (for tuning the pilot only).
+    // --trace: the path printed (for tuning the pilot only).
     // --small: a 256x144 window. The demo comes out the same as at 1280x720
     // (same shape, so the same objects are culled), only sooner.
     const std::string extra = argc == 4 ? argv[3] : "";
@@ -162,14 +161,12 @@ int main(int argc, char** argv) {
     if (glewInit() != GLEW_OK) return 1;
     glGetError();
 
-    FrameHooks hooks = gameHooks();
-    if (trace) hooks.renderFrame = nullptr;
-    hooks.initScene(*context, window);
+    initScene(*context, &window, std::cout);
     Autopilot pilot(*context, route);
     pilot.tracing = trace;
     RecordingInput recorder(pilot);
     StopAfter observer(pilot);
-    runFrameLoop(*context, window, recorder, hooks, &observer);
+    runFrameLoop(*context, window, recorder, observer);
 
     std::string error;
     const int status = recorder.save(argv[2], describeEndState(*context), error) ? 0 : 1;

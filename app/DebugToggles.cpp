@@ -1,6 +1,5 @@
-#include "app/Statistics.h"
+#include "app/DebugToggles.h"
 
-#include "platform/Input.h"
 #include "scene/Material.h"
 #include "scene/SceneObject.h"
 #include "scene/Texture.h"
@@ -20,27 +19,27 @@ int FrameRateCounter::frameMilliseconds() const {
     return framesPerSecond == 0 ? 0 : 1000 / framesPerSecond;
 }
 
-void pollDebugToggles(InputSource& input, DebugKeyLatches& keys, const DebugSwitches& switches,
+void pollDebugToggles(const Controls& controls, DebugKeyLatches& keys, const DebugSwitches& switches,
                       const std::function<void()>& refilter) {
     auto& latch = keys.latches;
-    if (latch[0].poll(input, Key::F2)) {
+    if (latch[0].poll(controls, Key::F2)) {
         switches.showFps = !switches.showFps;
     }
-    if (latch[1].poll(input, Key::F3)) {
+    if (latch[1].poll(controls, Key::F3)) {
         switches.wireframe = !switches.wireframe;
     }
-    if (latch[2].poll(input, Key::F4)) {
+    if (latch[2].poll(controls, Key::F4)) {
         switches.samplingQuality = (switches.samplingQuality + 1) % 2;
         if (refilter) refilter();
     }
-    if (latch[3].poll(input, Key::F5)) {
+    if (latch[3].poll(controls, Key::F5)) {
         switches.mipmapQuality = (switches.mipmapQuality + 1) % 3;
         if (refilter) refilter();
     }
-    if (latch[4].poll(input, Key::F8)) {
+    if (latch[4].poll(controls, Key::F8)) {
         switches.frustumCulling = !switches.frustumCulling;
     }
-    if (latch[5].poll(input, Key::F9)) {
+    if (latch[5].poll(controls, Key::F9)) {
         switches.transparency = !switches.transparency;
     }
 }

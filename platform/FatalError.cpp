@@ -1,4 +1,4 @@
-#include "render/FatalError.h"
+#include "platform/FatalError.h"
 
 #include <cstdio>
 #include <cstdlib>

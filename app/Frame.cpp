@@ -1,0 +1,318 @@
+// One frame of the game, top to bottom. runFrameLoop is the whole loop;
+// playingFrame and menuFrame are the two branches of the update, each a
+// list of named steps in the order they run.
+#include "app/Frame.h"
+
+#include <iostream>
+
+#include <glm/geometric.hpp>
+
+#include "app/CarriedObjects.h"
+#include "app/DebugToggles.h"
+#include "app/FrameSounds.h"
+#include "app/GameContext.h"
+#include "app/GameRules.h"
+#include "app/WindowTitle.h"
+#include "audio/SoundManager.h"
+#include "physics/PhysicsWorld.h"
+#include "platform/Input.h"
+#include "platform/Window.h"
+#include "render/GlState.h"
+#include "render/Renderer.h"
+#include "render/Screenshot.h"
+#include "scene/SceneObject.h"
+#include "scene/World.h"
+
+namespace {
+
+// What a frame's pad steps hand to later steps of the same frame.
+struct PadFrame {
+    bool answered = false;  // a pad is connected and took over the controls
+    bool lit = false;       // right trigger or left button
+    bool picked = false;    // the pick ray was cast
+    int pickedActor = -1;
+};
+
+// --- Steps of a playing frame ---
+
+void unmuteSounds(GameContext& context) {
+    if (context.soundManager) context.soundManager->setMuteAll(false);
+}
+
+// The left trigger widens the cone; the meters run under the right trigger,
+// which lights the flashlight as the button does.
+void padLightControls(GameContext& context, const Controls& controls, PadFrame& pad, float dt) {
+    Camera& camera = context.camera;
+    context.flashlight.cutOff = rules::padCutOff(controls.pad.bLeftTrigger);
+    pad.lit = controls.pad.bRightTrigger > 0 || controls.lightButton;
+    rules::padMeters(camera.energy, camera.fear, pad.lit, dt);
+}
+
+// While the right trigger is held: which actor the view ray hits, for the title.
+void pickRay(GameContext& context, PadFrame& pad) {
+    if (context.physicsWorld == nullptr) return;
+    const Camera& camera = context.camera;
+    pad.picked = true;
+    pad.pickedActor = context.physicsWorld->pick(camera.position, glm::normalize(camera.direction));
+}
+
+void mouseLook(GameContext& context, const Controls& controls) {
+    const int centreX = context.settings.width / 2;
+    const int centreY = context.settings.height / 2;
+    context.camera.mouseLook(static_cast<float>(centreX - controls.cursorX),
+                             static_cast<float>(centreY - controls.cursorY));
+}
+
+// Left Control crouches; letting go stands up only where the capsule fits,
+// so the player stays low under a low ceiling.
+void crouchWithKeyboard(GameContext& context, const Controls& controls) {
+    Camera& camera = context.camera;
+    PhysicsWorld* physics = context.physicsWorld;
+    const bool crouchKey = controls.keyDown(Key::LeftControl);
+    if (physics == nullptr) {
+        camera.setCrouch(crouchKey);
+        return;
+    }
+    if (crouchKey) {
+        physics->resizeController(PhysicsWorld::crouchHeight);
+        physics->crouched = true;
+    } else {
+        // Asked as a crouched capsule: would the standing one fit here?
+        physics->crouched = true;
+        if (physics->canStandUp()) {
+            physics->resizeController(PhysicsWorld::standHeight);
+            physics->crouched = false;
+        }
+    }
+    camera.setCrouch(physics->crouched);
+}
+
+void moveCharacter(GameContext& context, glm::dvec3 displacement, double dt) {
+    if (context.physicsWorld != nullptr)
+        context.physicsWorld->moveCharacter(displacement.x, displacement.y, displacement.z, dt);
+}
+
+// A pad that answers takes over movement and look completely.
+PadFrame movePlayer(GameContext& context, const Controls& controls, double dt) {
+    Camera& camera = context.camera;
+    const float frameTime = static_cast<float>(dt);
+    PadFrame pad;
+    if (controls.padConnected) {
+        pad.answered = true;
+        padLightControls(context, controls, pad, frameTime);
+        moveCharacter(context, camera.gamepadControl(frameTime, controls.pad), dt);
+        if (controls.pad.bRightTrigger > 0) pickRay(context, pad);
+        return pad;
+    }
+    mouseLook(context, controls);
+    const glm::dvec3 displacement =
+        camera.keyboardMove(controls.keyDown(Key::W), controls.keyDown(Key::S), controls.keyDown(Key::A),
+                            controls.keyDown(Key::D), frameTime);
+    crouchWithKeyboard(context, controls);
+    moveCharacter(context, displacement, dt);
+    return pad;
+}
+
+// F2..F9, the frame-rate counter and the first half of the window title.
+void debugToggles(GameContext& context, const Controls& controls, double dt) {
+    if (!context.world) return;
+    World& world = *context.world;
+    const DebugSwitches switches{context.showFps,  context.wireframe,       world.samplingQuality,
+                                 world.mipmapQuality, context.frustum.enabled, context.transparency};
+    pollDebugToggles(controls, context.latches.debugKeys, switches, [&] {
+        applyTextureFilters(context.sceneObjects, world.mipmapQuality, world.samplingQuality);
+    });
+    context.frameRate.count(dt);
+    context.windowTitle = titleHead(context.showFps, context.frameRate, world.samplingQuality,
+                                    world.mipmapQuality, context.frustum.enabled, context.transparency);
+}
+
+// The flashlight under the left button (or the pad's trigger): energy and fear.
+void lightLogic(GameContext& context, const Controls& controls, const PadFrame& pad, float dt) {
+    Camera& camera = context.camera;
+    const bool lit = pad.answered ? pad.lit : controls.lightButton;
+    const rules::LightOutput out =
+        rules::lightLogic(camera.energy, camera.fear, lit, context.settings.freezeMeters, pad.answered, dt);
+    context.flashlight.intensity = out.flashlightIntensity;
+    camera.lightIntensity = out.lightIntensity;
+}
+
+// The eye follows the capsule's feet.
+void stepPhysics(GameContext& context, double dt) {
+    PhysicsWorld* physics = context.physicsWorld;
+    if (physics == nullptr) return;
+    physics->step(dt);
+    const float eyeHeight = physics->crouched ? Camera::crouchEyeHeight : Camera::standEyeHeight;
+    context.camera.position = glm::vec3(static_cast<float>(physics->footPosition.x),
+                                        static_cast<float>(physics->footPosition.y) + eyeHeight,
+                                        static_cast<float>(physics->footPosition.z));
+}
+
+// Music, the television, voices and enemies in their boxes, footsteps.
+void playFrameSounds(GameContext& context) {
+    if (!context.soundManager) return;
+    const Camera& camera = context.camera;
+    const Listener listener{camera.position, camera.direction, camera.up, camera.moving};
+    playSounds(*context.soundManager, frameSounds(context.sounds, listener), listener);
+}
+
+void placeFlashlight(GameContext& context) {
+    const Camera& camera = context.camera;
+    const rules::FlashlightPose pose =
+        rules::placeFlashlight(camera.position, camera.direction, camera.right, camera.up);
+    context.flashlight.position = pose.position;
+    context.flashlight.direction = pose.direction;
+}
+
+void updateObjects(GameContext& context, double dt) {
+    for (murk::SceneObject* object : context.sceneObjects) object->update(dt);
+}
+
+// The drawing counts of the last frame and the pick ray's hit.
+void finishTitle(GameContext& context, const PadFrame& pad) {
+    if (context.renderer) appendDrawCounts(context.windowTitle, context.renderer->drawCounts());
+    if (pad.picked) appendPickResult(context.windowTitle, pad.pickedActor);
+}
+
+// Pick-ups, the lamp's swing, the E key, then lose and win: decided last, so
+// the frame that gets there is still drawn as play.
+void endOfFrameRules(GameContext& context, const Controls& controls, double now) {
+    Camera& camera = context.camera;
+    rules::collectPickups(camera.position, camera.pickups, context.collectedPickups);
+
+    context.lampSwing = rules::swingLamp(now);
+    context.lampUp = context.lampSwing.lampUp;
+    context.lamp.direction = context.lampSwing.lampDirection;
+
+    if (context.latches.e.poll(controls, Key::E)) {
+        rules::usePickup(camera.pickups, camera.energy, context.collectedPickups);
+    }
+    if (rules::fearLoses(camera.fear)) camera.playing = false;
+    context.hasPlayed = true;
+    if (rules::insideExit(camera.position)) context.won = true;
+}
+
+void playingFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
+    const float dt = static_cast<float>(time.dt);
+    unmuteSounds(context);
+    const PadFrame pad = movePlayer(context, controls, time.dt);
+    context.camera.headBob(static_cast<float>(time.now));
+    debugToggles(context, controls, time.dt);
+    lightLogic(context, controls, pad, dt);
+    stepPhysics(context, time.dt);
+    playFrameSounds(context);
+    placeFlashlight(context);
+    updateObjects(context, time.dt);
+    finishTitle(context, pad);
+    endOfFrameRules(context, controls, time.now);
+}
+
+// --- A menu frame: title, lost, won, help ---
+
+void menuFrame(GameContext& context, const Controls& controls) {
+    // A level, not an edge: Space held while losing starts the next game at once.
+    if (controls.keyDown(Key::Space)) startNewGame(context);
+    if (context.latches.f1.poll(controls, Key::F1)) context.helpShown = !context.helpShown;
+    if (context.soundManager) context.soundManager->setMuteAll(true);
+}
+
+// --- After the picture is drawn ---
+
+void takeScreenshot(GameContext& context, const Controls& controls) {
+    if (!context.latches.f12.poll(controls, Key::F12)) return;
+    const std::string name = screenshot::nextFileName("");
+    if (screenshot::saveBackBuffer(name, context.settings.width, context.settings.height)) {
+        std::cout << "screenshot saved: " << name << std::endl;
+    } else {
+        std::cout << "screenshot could not be written: " << name << std::endl;
+    }
+}
+
+}  // namespace
+
+bool quitRequested(const Controls& controls) {
+    return controls.keyDown(Key::Escape) || (controls.padConnected && controls.pad.wButtons == Pad::Back);
+}
+
+void startNewGame(GameContext& context) {
+    Camera& camera = context.camera;
+    camera.fear = 0.0f;
+    camera.energy = 100.0f;
+    camera.playing = true;
+    camera.position = camera.startPosition;
+    if (context.physicsWorld != nullptr) {
+        const glm::dvec3 start(camera.startPosition);
+        context.physicsWorld->setControllerPosition(start.x, start.y - 0.6, start.z);
+    }
+    context.won = false;
+}
+
+bool updateFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
+    Camera& camera = context.camera;
+    const bool playing = camera.playing && !context.won;
+    if (playing) {
+        playingFrame(context, controls, time);
+    } else {
+        menuFrame(context, controls);
+    }
+    context.frustum.update(camera.position, camera.position + camera.direction, camera.up);
+    // Time passes for every channel, muted or not.
+    if (context.soundManager) context.soundManager->update(time.dt);
+    holdCarriedObjects(context);
+    return playing;
+}
+
+FrameView frameView(const GameContext& context) {
+    const Camera& camera = context.camera;
+    FrameView view;
+    view.eye = camera.position;
+    view.direction = camera.direction;
+    view.up = camera.up;
+    view.fieldOfView = context.fieldOfView;
+    view.width = context.settings.width;
+    view.height = context.settings.height;
+    view.objects = &context.sceneObjects;
+    view.frustum = &context.frustum;
+    view.flashlight = context.flashlight;
+    view.flashlight.up = camera.up;
+    view.lamp = context.lamp;
+    view.lamp.up = context.lampUp;
+    view.lightIntensity = camera.lightIntensity;
+    view.ambient = context.settings.ambient;
+    view.screen = ScreenState{camera.playing, context.won, context.helpShown, context.hasPlayed, context.wireframe};
+    view.fear = camera.fear;
+    view.energy = camera.energy;
+    view.wireframe = context.wireframe;
+    view.transparency = context.transparency;
+    return view;
+}
+
+void runFrameLoop(GameContext& context, Window& window, InputSource& input, FrameObserver& observer) {
+    FrameClock clock;
+    while (!window.shouldClose()) {
+        observer.frameBegins();
+        const FrameTime time = clock.tick(input);
+        window.pollEvents();
+
+        observer.updateBegins();
+        const Controls controls = readControls(input);
+        const bool quit = quitRequested(controls);
+        const bool played = updateFrame(context, controls, time);
+        // The cursor goes back to the centre after every mouse look and in
+        // the menus, so the next offset is the next movement.
+        if (!(played && controls.padConnected)) {
+            input.setCursorPosition(context.settings.width / 2, context.settings.height / 2);
+        }
+        if (played) input.setWindowTitle(context.windowTitle);
+        observer.updateEnds();
+
+        context.renderer->draw(frameView(context));
+        takeScreenshot(context, controls);
+        // Last, so a key tapped within this frame has been read as down.
+        input.endFrame();
+        window.swapBuffers();
+        reportGlError(std::cerr);
+        const bool goOn = observer.frameEnds();
+        if (quit || !goOn) break;
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include <glm/vec3.hpp>
+
+struct GameContext;
+class Window;
+
+// Where the fixed things of the level stand.
+namespace level {
+inline constexpr glm::vec3 lampPosition{-3.8f, 3.0f, -7.5f};
+inline constexpr glm::vec3 lampDirection{0.0f, 1.0f, 0.0f};
+inline constexpr float flashlightCutOff = 0.95f;
+inline constexpr float lampCutOff = 0.85f;
+// The three pick-ups, in pick-up number order (third from last mesh first).
+inline constexpr glm::vec3 pickupPositions[3] = {
+    {-5.6f, 0.4f, 7.19f},
+    {-0.5f, 0.9f, 7.5f},
+    {3.0f, 0.9f, -7.8f},
+};
+}  // namespace level
+
+// The one-time set-up of the whole game, before the first frame: the
+// level's models, the renderer (lights, shadow maps, bloom chain, quads,
+// screens, HUD), the cursor, the sounds, the game state and the frustum.
+// Needs the camera's start pose and the settings filled in, and a current GL
+// context. window may be null (tests): the cursor is then left alone.
+void initScene(GameContext& context, Window* window, std::ostream& console,
+               const std::string& sceneFile = "SCENE.txt");
+
+// The flashlight's direction at the start: along the camera's view angles.
+glm::vec3 viewDirection(float horizontalAngle, float verticalAngle);

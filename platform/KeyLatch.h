@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Controls.h"
+
+// A key that acts once, on release. A tap that fell inside one frame reads
+// pressed and then not held, so it still acts in that frame.
+struct KeyLatch {
+    bool pressed = false;
+
+    // Once per frame in the branch that uses the key. True when the action
+    // should run.
+    bool poll(const Controls& controls, int key) {
+        if (controls.keyDown(key)) pressed = true;
+        if (pressed && !controls.keyHeld(key)) {
+            pressed = false;
+            return true;
+        }
+        return false;
+    }
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <vector>
+
+#include <glm/vec3.hpp>
+
+#include "render/Frustum.h"
+#include "render/Screens.h"
+
+namespace murk {
+class SceneObject;
+}
+
+// A spot light as the game leaves it for this frame. The shadow maps belong
+// to the renderer; this is only where the light is and how it shines.
+struct SpotLight {
+    glm::vec3 position{0.0f};
+    glm::vec3 direction{0.0f, 1.0f, 0.0f};  // the light shines along -direction
+    float cutOff = 1.0f;                     // cosine of the cone's half angle
+    float intensity = 1.0f;
+    glm::vec3 up{1.0f, 0.0f, 0.0f};  // up of the light's view
+};
+
+// Everything the renderer needs to draw one frame, built by the game after
+// its update. The renderer only reads it.
+struct FrameView {
+    // The eye.
+    glm::vec3 eye{0.0f};
+    glm::vec3 direction{0.0f, 0.0f, 1.0f};
+    glm::vec3 up{0.0f, 1.0f, 0.0f};
+    float fieldOfView = 1.0f;
+    int width = 1;
+    int height = 1;
+
+    // The scene: objects in scene-file order with their model matrices as
+    // the game placed them, culled against the frustum when it is enabled.
+    const std::vector<murk::SceneObject*>* objects = nullptr;
+    const Frustum* frustum = nullptr;
+    SpotLight flashlight;
+    SpotLight lamp;
+    float lightIntensity = 0.0f;  // "I" of the rim program
+    float ambient = 0.0f;
+
+    // The screen, the HUD meters (0..100) and the debug switches.
+    ScreenState screen;
+    float fear = 0.0f;
+    float energy = 0.0f;
+    bool wireframe = false;
+    bool transparency = false;
+};

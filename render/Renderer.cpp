@@ -1,0 +1,578 @@
+#include "render/Renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "render/GpuTimer.h"
+#include "render/Hud.h"
+#include "render/Light.h"
+#include "render/LightReach.h"
+#include "render/PostProcess.h"
+#include "render/Projection.h"
+#include "render/ShadowMap.h"
+#include "scene/Material.h"
+#include "scene/ObjectRoles.h"
+#include "scene/SceneObject.h"
+#include "scene/ShaderProgram.h"
+#include "scene/Texture.h"
+
+namespace {
+
+// Unit of each texture, fixed for the whole game.
+constexpr GLint diffuseUnit = 3;
+constexpr GLint normalUnit = 4;
+constexpr GLint flashlightShadowUnit = 5;
+constexpr GLint lampShadowUnit = 6;
+constexpr GLint hudUnit = 6;
+constexpr GLint screenUnit = 7;
+
+enum class ProgramKind { Rim, Default, Energy, Other };
+
+// The renderer knows a program by its vertex shader's path.
+ProgramKind programKind(const ShaderProgram& program) {
+    if (program.vertexPath == "Shader/rim.vert") return ProgramKind::Rim;
+    if (program.vertexPath == "Shader/default.vert") return ProgramKind::Default;
+    if (program.vertexPath == "Shader/energy.vert") return ProgramKind::Energy;
+    return ProgramKind::Other;
+}
+
+bool hasImage(const Texture* texture) {
+    return texture != nullptr && texture->id != Texture::noImage;
+}
+
+GLuint imageOf(const Texture* texture) {
+    return hasImage(texture) ? texture->id : 0;
+}
+
+void bindTexture(GLint unit, GLuint texture) {
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+GLint named(const ShaderProgram& program, const char* name) {
+    return glGetUniformLocation(program.program, name);
+}
+
+void setMatrix(GLint location, const glm::mat4& m) {
+    glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(m));
+}
+
+void setVector(GLint location, const glm::vec3& v) {
+    glUniform3fv(location, 1, glm::value_ptr(v));
+}
+
+void setLight(const ShaderProgram& program, const Light& light, const char* location, const char* spotDir,
+              const char* cutOff, const char* intensity) {
+    setVector(named(program, location), light.position);
+    setVector(named(program, spotDir), light.direction);
+    glUniform1f(named(program, cutOff), light.cutOff);
+    glUniform1f(named(program, intensity), light.intensity);
+}
+
+bool translucent(const murk::SceneObject& object) {
+    return object.material != nullptr && object.material->opacity != 1.0f;
+}
+
+bool culled(const FrameView& view, std::size_t i, const murk::SceneObject& object) {
+    return view.frustum != nullptr && view.frustum->enabled && i > objectRole::lastNeverCulled &&
+           !view.frustum->isVisible(object);
+}
+
+// Whether the opaque loop draws object i with the default program: those
+// get the depth pass first.
+bool takesDepthFirst(const FrameView& view, std::size_t i) {
+    const murk::SceneObject& object = *(*view.objects)[i];
+    if (programKind(*object.shader) != ProgramKind::Default) return false;
+    if (translucent(object) && view.transparency) return false;
+    return !culled(view, i, object);
+}
+
+// The frame's matrices.
+struct FrameMatrices {
+    glm::mat4 view{1.0f};
+    glm::mat4 projection{1.0f};
+    glm::mat4 bias{1.0f};  // clip space -1..1 to texture space 0..1
+    glm::mat4 lightProjection{1.0f};
+    glm::mat4 flashlightShadow{1.0f};  // bias * lightProjection * flashlight's view
+    glm::mat4 lampShadow{1.0f};
+};
+
+FrameMatrices frameMatrices(const FrameView& view, const Light& flashlight, const Light& lamp) {
+    FrameMatrices m;
+    m.view = glm::lookAt(view.eye, view.eye + view.direction, view.up);
+    m.projection = projection::camera(view.fieldOfView, view.width, view.height);
+    m.bias = glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)), glm::vec3(0.5f));
+    m.lightProjection = projection::spotLight();
+    m.flashlightShadow = m.bias * m.lightProjection * lightView(flashlight, view.flashlight.up);
+    m.lampShadow = m.bias * m.lightProjection * lightView(lamp, view.lamp.up);
+    return m;
+}
+
+// A full-window quad with its own program and an empty material.
+struct Quad {
+    std::unique_ptr<ShaderProgram> program;
+    std::unique_ptr<Material> material;
+};
+
+std::unique_ptr<murk::QuadObject> makeQuad(Quad& parts, const std::string& shader) {
+    parts.program = std::make_unique<ShaderProgram>("Shader/" + shader + ".vert", "Shader/" + shader + ".frag");
+    parts.material = std::make_unique<Material>();
+    return std::make_unique<murk::QuadObject>(glm::mat4(1.0f), parts.program.get(), parts.material.get());
+}
+
+ShadowMap* makeShadowMap(int size, int slot) {
+    return new ShadowMap(size, size, GL_RG32F, GL_RG, GL_FLOAT, slot, "varianceShadowMapping", "gaussian");
+}
+
+std::unique_ptr<Texture> loadImage(const char* name, int slot) {
+    auto texture = std::make_unique<Texture>();
+    texture->load(name, slot, "RGB");
+    return texture;
+}
+
+// A 1x1 mid-grey texture for untextured surfaces.
+GLuint makePlainTexture() {
+    const unsigned char grey[3] = {150, 150, 150};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+// The HUD area of an image, read back from GL.
+glm::vec4 measureHudArea(GLuint image) {
+    if (image == 0) return {0.0f, 0.0f, 1.0f, 1.0f};
+    GLint width = 0;
+    GLint height = 0;
+    glBindTexture(GL_TEXTURE_2D, image);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<unsigned char> rgb(static_cast<std::size_t>(std::max(width, 0)) *
+                                   static_cast<std::size_t>(std::max(height, 0)) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (!rgb.empty()) glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return hudArea(rgb, width, height);
+}
+
+// Confines drawing to the HUD's part of the viewport.
+void scissorTo(const glm::vec4& area) {
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const auto at = [](float fraction, GLint size) {
+        return static_cast<GLint>(std::floor(fraction * static_cast<float>(size)));
+    };
+    const GLint x0 = viewport[0] + at(area.x, viewport[2]) - 1;
+    const GLint y0 = viewport[1] + at(area.y, viewport[3]) - 1;
+    const GLint x1 = viewport[0] + at(area.z, viewport[2]) + 2;
+    const GLint y1 = viewport[1] + at(area.w, viewport[3]) + 2;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0));
+}
+
+}  // namespace
+
+// The programs the renderer makes for itself.
+struct Renderer::Programs {
+    Quad hud, screen, spare;
+    // Lays down the scene's depth before it is lit.
+    std::unique_ptr<ShaderProgram> depth;
+    // "default" without the flashlight, without the lamp, without both.
+    std::unique_ptr<ShaderProgram> withoutFlashlight, withoutLamp, withoutLights;
+};
+
+// Sets each object's uniforms for the scene pass and draws it.
+class Renderer::ScenePass {
+public:
+    ScenePass(const FrameView& frameView, const FrameMatrices& frameMatrices, const Renderer& owner,
+              DrawCounts& drawCounts)
+        : view(frameView), objects(*frameView.objects), m(frameMatrices), renderer(owner),
+          table(owner.uniformTable), counts(drawCounts) {}
+
+    // Binds the object's program and sets the uniforms its kind takes.
+    // Objects of other programs draw with whatever is current.
+    void prepare(std::size_t i, float opacity) {
+        murk::SceneObject& object = *objects[i];
+        switch (programKind(*object.shader)) {
+        case ProgramKind::Rim: rimUniforms(i, object); break;
+        case ProgramKind::Default: defaultUniforms(i, object, opacity); break;
+        case ProgramKind::Energy:
+        case ProgramKind::Other: break;
+        }
+    }
+
+    void draw(std::size_t i) {
+        murk::SceneObject& object = *objects[i];
+        object.draw();
+        counts.objects += 1;
+        counts.faces += static_cast<unsigned>(std::max(object.indexCount, 0) / 3);
+        counts.vertices += static_cast<unsigned>(std::max(object.vertexCount, 0));
+    }
+
+    void pickupUniforms(std::size_t i) {
+        murk::SceneObject& object = *objects[i];
+        object.shader->use();
+        setMatrix(table.modelMatrix[i], object.modelMatrix);
+        setMatrix(table.mvpMatrix[i], m.projection * m.view * object.modelMatrix);
+        setVector(table.lightLocation[i], flashlight().position);
+        glUniform1f(table.opacity[i], 1.0f);
+        glUniform1i(table.wireframe[i], view.wireframe ? 1 : 0);
+    }
+
+    void energyUniforms(std::size_t i) {
+        murk::SceneObject& object = *objects[i];
+        const ShaderProgram& program = *object.shader;
+        program.use();
+        setMatrix(named(program, "modelMatrix"), object.modelMatrix);
+        setMatrix(named(program, "mvpMatrix"), m.projection * m.view * object.modelMatrix);
+        setVector(named(program, "lightLocation"), flashlight().position);
+        glUniform1f(named(program, "opacity"), 0.1f);
+        glUniform1i(named(program, "wireframe"), view.wireframe ? 1 : 0);
+    }
+
+    // Lets objects a light cannot reach use "default" without that light.
+    void leaveOutUnreachedLights() {
+        leaveOut = true;
+        for (std::size_t i = objectRole::heldLight; i < objects.size(); ++i) level.add(boxOf(*objects[i]));
+        for (std::size_t l = 0; l < 2; ++l) {
+            const Light& light = *renderer.lights[l];
+            cones[l] = LightCone{light.position, -light.direction, light.cutOff};
+            shining[l] = light.intensity > 0.0f;
+        }
+    }
+
+private:
+    static WorldBox boxOf(const murk::SceneObject& object) {
+        return worldBox(glm::vec3(object.minX, object.minY, object.minZ),
+                        glm::vec3(object.maxX, object.maxY, object.maxZ), object.modelMatrix);
+    }
+
+    const Light& flashlight() const { return *renderer.lights[0]; }
+
+    // The object's own program, or a variant without the lights that
+    // cannot reach it.
+    const ShaderProgram& defaultProgramFor(const murk::SceneObject& object) const {
+        if (!leaveOut) return *object.shader;
+        const WorldBox box = boxOf(object);
+        const bool torch = shining[0] && coneReaches(cones[0], level, box);
+        const bool lamp = shining[1] && coneReaches(cones[1], level, box);
+        if (torch && lamp) return *object.shader;
+        if (torch) return *renderer.programs->withoutLamp;
+        if (lamp) return *renderer.programs->withoutFlashlight;
+        return *renderer.programs->withoutLights;
+    }
+
+    void bindDiffuse(const murk::SceneObject& object, GLint location) {
+        const Texture* texture = object.material != nullptr ? object.material->diffuseTexture : nullptr;
+        bindTexture(diffuseUnit, hasImage(texture) ? texture->id : renderer.plainTexture);
+        glUniform1i(location, diffuseUnit);
+    }
+
+    void rimUniforms(std::size_t i, murk::SceneObject& object) {
+        const ShaderProgram& program = *object.shader;
+        program.use();
+        bindDiffuse(object, table.diffuseTexture[i]);
+        const glm::mat4& model = object.modelMatrix;
+        setVector(table.cameraLocation[i], view.eye);
+        setMatrix(table.modelMatrix[i], model);
+        setMatrix(table.normalMatrix[i], glm::transpose(glm::inverse(model)));
+        setMatrix(table.mvpMatrix[i], m.projection * m.view * model);
+        glUniform1f(table.lightIntensity[i], view.lightIntensity);
+        glUniform1f(named(program, "ambient"), view.ambient);
+        glUniform1i(table.wireframe[i], view.wireframe ? 1 : 0);
+    }
+
+    void defaultUniforms(std::size_t i, murk::SceneObject& object, float opacity) {
+        const ShaderProgram& program = defaultProgramFor(object);
+        program.use();
+        // Locations in the table are the object's own program's.
+        const bool own = &program == object.shader;
+        const auto at = [&](const std::vector<GLint>& column, const char* name) {
+            return own ? column[i] : named(program, name);
+        };
+        bindDiffuse(object, at(table.diffuseTexture, "diffuseTexture"));
+        const Texture* normalMap = object.material != nullptr ? object.material->normalTexture : nullptr;
+        if (hasImage(normalMap)) {
+            bindTexture(normalUnit, normalMap->id);
+            glUniform1i(at(table.normalTexture, "normalTexture"), normalUnit);
+        }
+        glUniform1i(named(program, "nmType"), hasImage(normalMap) ? static_cast<GLint>(normalMap->id) : -1);
+
+        const glm::mat4& model = object.modelMatrix;
+        setMatrix(named(program, "shadowTexMatrix_0"), m.flashlightShadow * model);
+        setMatrix(named(program, "shadowTexMatrix_1"), m.lampShadow * model);
+        bindTexture(flashlightShadowUnit, renderer.lights[0]->shadowMap->getMomentsTexture());
+        glUniform1i(named(program, "shadowMap_0"), flashlightShadowUnit);
+        bindTexture(lampShadowUnit, renderer.lights[1]->shadowMap->getMomentsTexture());
+        glUniform1i(named(program, "shadowMap_1"), lampShadowUnit);
+        setLight(program, *renderer.lights[0], "lightLocation_0", "spotDir_0", "spotCutOff_0", "I_0");
+        setLight(program, *renderer.lights[1], "lightLocation_1", "spotDir_1", "spotCutOff_1", "I_1");
+        setVector(at(table.cameraLocation, "cameraLocation"), view.eye);
+        setMatrix(at(table.modelMatrix, "modelMatrix"), model);
+        setMatrix(at(table.normalMatrix, "normalMatrix"), glm::transpose(glm::inverse(model)));
+        setMatrix(at(table.mvpMatrix, "mvpMatrix"), m.projection * m.view * model);
+        setMatrix(named(program, "mvMatrix"), m.view * model);
+        glUniform1f(at(table.shininess, "shininess"), 0.5f);
+        glUniform1f(at(table.ambientFactor, "ambientFactor"), view.ambient);
+        glUniform1f(at(table.opacity, "opacity"), opacity);
+        glUniform1i(at(table.wireframe, "wireframe"), view.wireframe ? 1 : 0);
+        glUniform1f(at(table.damage, "damage"), object.getDamage());
+    }
+
+    const FrameView& view;
+    const std::vector<murk::SceneObject*>& objects;
+    const FrameMatrices& m;
+    const Renderer& renderer;
+    const UniformTable& table;
+    DrawCounts& counts;
+    bool leaveOut = false;
+    WorldBox level;
+    LightCone cones[2];
+    bool shining[2] = {false, false};
+};
+
+namespace {
+
+// Lays down the depth of the opaque objects the default program lights, so
+// the scene pass lights each pixel once instead of once per covering
+// surface (a software rasteriser runs the whole lighting for every fragment
+// that passes the depth test). Not in wireframe mode, where lines must show.
+void depthPass(const FrameView& view, const FrameMatrices& m, const ShaderProgram& program) {
+    const std::vector<murk::SceneObject*>& objects = *view.objects;
+    const std::size_t end = objectRole::firstPickup(objects.size());
+    program.use();
+    const GLint mvp = named(program, "mvpMatrix");
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    for (std::size_t i = objectRole::firstCaster; i < end; ++i) {
+        if (!takesDepthFirst(view, i)) continue;
+        const bool twoSided = objectRole::twoSided(i, objects.size());
+        if (twoSided) glDisable(GL_CULL_FACE);
+        setMatrix(mvp, m.projection * m.view * objects[i]->modelMatrix);
+        objects[i]->draw();
+        if (twoSided) glEnable(GL_CULL_FACE);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // The lit pass meets the same depths again, and marks each pixel it lights.
+    glDepthFunc(GL_LEQUAL);
+    glStencilFunc(GL_EQUAL, 0, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
+}
+
+}  // namespace
+
+Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const RendererSetup& setup)
+    : programs(std::make_unique<Programs>()) {
+    int spareSlot = 0;
+    int& slot = setup.nextTextureSlot != nullptr ? *setup.nextTextureSlot : spareSlot;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glViewport(0, 0, setup.width, setup.height);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+
+    hudImage = loadImage("hud.png", slot);
+    ++slot;
+    hudQuad = makeQuad(programs->hud, "hud");
+    lights[0] = std::make_unique<Light>(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec3(0.0f, 1.0f, 0.0f), 1.0f,
+                                        makeShadowMap(setup.shadowMapSize, slot), 1.0f);
+    slot += 4;
+    postProcess = std::make_unique<PostProcess>(setup.width, setup.height, GL_RGBA8, GL_RGB, GL_UNSIGNED_BYTE,
+                                                "threshold", "gaussian_bloom", "mix");
+    screenQuad = makeQuad(programs->screen, "quad");
+    lights[1] = std::make_unique<Light>(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec3(0.0f, 1.0f, 0.0f), 1.0f,
+                                        makeShadowMap(setup.shadowMapSize, slot), 1.0f);
+    uniformTable = buildUniformTable(objects);
+    startScreen = loadImage("Start.jpg", slot + 1);
+    endScreen = loadImage("End.jpg", slot + 2);
+    helpScreen = loadImage("Help.jpg", slot + 3);
+    wonScreen = loadImage("Won.jpg", slot + 4);
+    spareQuad = makeQuad(programs->spare, "quad");
+
+    plainTexture = makePlainTexture();
+    programs->depth = std::make_unique<ShaderProgram>("Shader/depth.vert", "Shader/depth.frag");
+    const auto variant = [](const char* defines) {
+        return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
+    };
+    programs->withoutFlashlight = variant("#define WITHOUT_FLASHLIGHT");
+    programs->withoutLamp = variant("#define WITHOUT_LAMP");
+    programs->withoutLights = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
+    hudArea = measureHudArea(imageOf(hudImage.get()));
+}
+
+Renderer::~Renderer() {
+    glDeleteTextures(1, &plainTexture);
+}
+
+GLuint Renderer::shadowMoments(int light) const { return lights[light == 0 ? 0 : 1]->shadowMap->getMomentsTexture(); }
+GLuint Renderer::sceneTexture() const { return postProcess->getSceneTexture(); }
+GLuint Renderer::composedTexture() const { return postProcess->getComposedTexture(); }
+
+void Renderer::draw(const FrameView& view) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    counts = DrawCounts{};
+    const SpotLight* spots[2] = {&view.flashlight, &view.lamp};
+    for (int l = 0; l < 2; ++l) {
+        lights[l]->position = spots[l]->position;
+        lights[l]->direction = spots[l]->direction;
+        lights[l]->cutOff = spots[l]->cutOff;
+        lights[l]->intensity = spots[l]->intensity;
+    }
+    shadowPasses(view);
+    {
+        GpuScope scope(gpuTimer, GpuPass::Scene);
+        scenePass(view);
+    }
+    {
+        GpuScope scope(gpuTimer, GpuPass::Bloom);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        postProcess->run();
+    }
+    GpuScope scope(gpuTimer, GpuPass::PresentHud);
+    present(view);
+}
+
+// Both lights' shadow maps, depth and blur timed apart, always filled
+// (wireframe only changes the scene pass).
+void Renderer::shadowPasses(const FrameView& view) {
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    const glm::vec3 ups[2] = {view.flashlight.up, view.lamp.up};
+    for (std::size_t l = 0; l < 2; ++l) {
+        const Light& light = *lights[l];
+        // Only the part of the map the cone can read is drawn and blurred:
+        // the rest would never be looked at.
+        const ShadowMap& map = *light.shadowMap;
+        const MapRegion region = shortcuts.shadowRegions ? shadowReadRegion(light.cutOff, map.width, map.height)
+                                                         : MapRegion{0, 0, map.width, map.height};
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(region.x, region.y, region.width, region.height);
+        {
+            GpuScope scope(gpuTimer, l == 0 ? GpuPass::Shadow0 : GpuPass::Shadow1);
+            renderShadowDepth(light, ups[l], *view.objects);
+        }
+        {
+            GpuScope scope(gpuTimer, GpuPass::Blurs);
+            light.shadowMap->blur();
+        }
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+void Renderer::scenePass(const FrameView& view) {
+    const std::vector<murk::SceneObject*>& objects = *view.objects;
+    const FrameMatrices m = frameMatrices(view, *lights[0], *lights[1]);
+    glBindFramebuffer(GL_FRAMEBUFFER, postProcess->sceneFramebuffer);
+    glViewport(0, 0, view.width, view.height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glPolygonMode(GL_FRONT_AND_BACK, view.wireframe ? GL_LINE : GL_FILL);
+
+    ScenePass pass(view, m, *this, counts);
+    if (shortcuts.unreachedLightsLeftOut) pass.leaveOutUnreachedLights();
+    const bool depthFirst = shortcuts.depthFirst && !view.wireframe;
+    if (depthFirst) depthPass(view, m, *programs->depth);
+
+    // Opaque objects in scene order; translucent ones wait for their pass.
+    const std::size_t pickups = objectRole::firstPickup(objects.size());
+    std::vector<std::size_t> deferred;
+    for (std::size_t i = objectRole::heldLight; i < pickups; ++i) {
+        murk::SceneObject& object = *objects[i];
+        const bool twoSided = objectRole::twoSided(i, objects.size());
+        if (twoSided) glDisable(GL_CULL_FACE);
+        if (!culled(view, i, object)) {
+            if (translucent(object) && view.transparency) {
+                deferred.push_back(i);
+            } else {
+                // After the depth pass, surfaces tied at the front depth all
+                // pass; the stencil keeps the first, as the plain test would.
+                if (depthFirst && takesDepthFirst(view, i)) {
+                    glEnable(GL_STENCIL_TEST);
+                } else {
+                    glDisable(GL_STENCIL_TEST);
+                }
+                pass.prepare(i, 1.0f);
+                pass.draw(i);
+            }
+        }
+        if (twoSided) glEnable(GL_CULL_FACE);
+    }
+    glDisable(GL_STENCIL_TEST);
+    if (depthFirst) glDepthFunc(GL_LESS);
+
+    for (std::size_t i = pickups; i < objects.size(); ++i) {
+        pass.pickupUniforms(i);
+        pass.draw(i);
+    }
+
+    if (view.transparency) {
+        glDisable(GL_CULL_FACE);
+        glDepthMask(GL_FALSE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        for (const std::size_t i : deferred) {
+            murk::SceneObject& object = *objects[i];
+            // Culled by the frustum whatever the object's place in the list.
+            if (view.frustum != nullptr && view.frustum->enabled && !view.frustum->isVisible(object)) continue;
+            if (programKind(*object.shader) == ProgramKind::Energy) {
+                pass.energyUniforms(i);
+            } else {
+                pass.prepare(i, object.material->opacity);
+            }
+            pass.draw(i);
+        }
+        glDisable(GL_BLEND);
+        glDepthMask(GL_TRUE);
+        glEnable(GL_CULL_FACE);
+    }
+    // The full-screen passes must fill the window whatever the scene used.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+GLuint Renderer::screenTexture(ScreenImage image) const {
+    switch (image) {
+    case ScreenImage::Composed: return postProcess->getComposedTexture();
+    case ScreenImage::Scene: return postProcess->getSceneTexture();
+    case ScreenImage::Start: return imageOf(startScreen.get());
+    case ScreenImage::End: return imageOf(endScreen.get());
+    case ScreenImage::Help: return imageOf(helpScreen.get());
+    case ScreenImage::Won: return imageOf(wonScreen.get());
+    }
+    return 0;
+}
+
+// With the window framebuffer bound: the screen quad with the finished
+// scene or a full-screen image, then the HUD while a game is in progress.
+void Renderer::present(const FrameView& view) {
+    const ShaderProgram& program = *screenQuad->shader;
+    program.use();
+    // The quad covers the window: a depth test would only cost time.
+    glDisable(GL_DEPTH_TEST);
+    bindTexture(screenUnit, screenTexture(chooseScreen(view.screen)));
+    glUniform1i(named(program, "quadTexture"), screenUnit);
+    screenQuad->draw();
+    glEnable(GL_DEPTH_TEST);
+    if (hudShown(view.screen)) drawHud(view);
+}
+
+void Renderer::drawHud(const FrameView& view) {
+    const ShaderProgram& program = *hudQuad->shader;
+    glDisable(GL_DEPTH_TEST);
+    program.use();
+    bindTexture(hudUnit, imageOf(hudImage.get()));
+    scissorTo(hudArea);
+    const HudValues values = hudValues(view.fear, view.energy);
+    glUniform1i(named(program, "hudTexture"), hudUnit);
+    glUniform1f(named(program, "fear"), values.fear);
+    glUniform1f(named(program, "energy"), values.energy);
+    hudQuad->draw();
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_DEPTH_TEST);
+}

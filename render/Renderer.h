@@ -1,0 +1,103 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <GL/glew.h>
+#include <glm/vec4.hpp>
+
+#include "render/FrameView.h"
+#include "render/UniformTable.h"
+
+class GpuTimer;
+class Light;
+class PostProcess;
+class ShaderProgram;
+class Texture;
+struct Material;
+namespace murk {
+class QuadObject;
+class SceneObject;
+}  // namespace murk
+
+// What the renderer drew in its last frame (the window title shows it).
+struct DrawCounts {
+    unsigned vertices = 0;
+    unsigned faces = 0;
+    unsigned objects = 0;
+};
+
+// Work the renderer can leave out without changing the picture; all on in
+// the game, each can be switched off to check that.
+struct FrameShortcuts {
+    // Lays down the opaque scene's depth first, so each pixel is lit once
+    // instead of once per covering surface.
+    bool depthFirst = true;
+    // Draws and blurs only the part of each shadow map its cone can read.
+    bool shadowRegions = true;
+    // Objects a light is off for, or whose box its cone cannot reach, are
+    // drawn by "default" compiled without that light's terms.
+    bool unreachedLightsLeftOut = true;
+};
+
+struct RendererSetup {
+    int width = 1;
+    int height = 1;
+    int shadowMapSize = 1024;
+    // The texture slot counter of the level's import; the renderer's own
+    // images and shadow maps take the next ones. Nothing reads slots any
+    // more, but they are kept as the import hands them out.
+    int* nextTextureSlot = nullptr;
+};
+
+// Draws frames: both shadow maps, the scene into the bloom chain's target,
+// the bloom chain, then the screen image or the finished scene with the HUD
+// on the window. Owns every GL resource of drawing that is not a scene
+// object: lights' shadow maps, bloom targets, quads, screens, the HUD image,
+// the uniform table and the program variants. Needs a current GL context
+// from construction to destruction.
+class Renderer {
+public:
+    Renderer(const std::vector<murk::SceneObject*>& objects, const RendererSetup& setup);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    void draw(const FrameView& view);
+
+    const DrawCounts& drawCounts() const { return counts; }
+    // Set during a timedemo: GPU time per pass. Null stops timing.
+    void setGpuTimer(GpuTimer* timer) { gpuTimer = timer; }
+    void setShortcuts(const FrameShortcuts& frameShortcuts) { shortcuts = frameShortcuts; }
+
+    // Scene pass parts that tests and tools look at.
+    GLuint shadowMoments(int light) const;
+    GLuint sceneTexture() const;
+    GLuint composedTexture() const;
+
+private:
+    struct Programs;
+    class ScenePass;
+
+    void shadowPasses(const FrameView& view);
+    void scenePass(const FrameView& view);
+    void present(const FrameView& view);
+    void drawHud(const FrameView& view);
+    GLuint screenTexture(ScreenImage image) const;
+
+    std::unique_ptr<Light> lights[2];  // flashlight, lamp
+    std::unique_ptr<PostProcess> postProcess;
+    std::unique_ptr<Programs> programs;
+    std::unique_ptr<murk::QuadObject> hudQuad;
+    std::unique_ptr<murk::QuadObject> screenQuad;
+    // A second screen quad the game's set-up has always made; nothing draws it.
+    std::unique_ptr<murk::QuadObject> spareQuad;
+    std::unique_ptr<Texture> hudImage;
+    std::unique_ptr<Texture> startScreen, endScreen, helpScreen, wonScreen;
+    UniformTable uniformTable;
+    glm::vec4 hudArea{0.0f, 0.0f, 1.0f, 1.0f};  // measured once from the HUD image
+    GLuint plainTexture = 0;  // grey, for objects without a diffuse texture
+    GpuTimer* gpuTimer = nullptr;
+    FrameShortcuts shortcuts;
+    DrawCounts counts;
+};
