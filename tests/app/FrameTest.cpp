@@ -1,0 +1,233 @@
+// The frame's state machine and the wiring of a playing frame, on the real
+// level: what each key does in which state, and that every step of the
+// frame reads this frame's snapshot and clock.
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "app/Frame.h"
+#include "app/GameRules.h"
+#include "audio/SoundManager.h"
+#include "physics/PhysicsWorld.h"
+#include "scene/World.h"
+#include "tests/support/TestGame.h"
+
+using murk::test::holding;
+using murk::test::TestGame;
+
+namespace {
+
+class Frame : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { shared = new TestGame(); }
+    static void TearDownTestSuite() {
+        delete shared;
+        shared = nullptr;
+    }
+
+    // Each test starts in the title screen with a fresh game's state.
+    void SetUp() override {
+        if (!shared->ok()) GTEST_SKIP() << "no display or GL context";
+        GameContext& g = shared->game();
+        g.camera.playing = false;
+        g.won = g.helpShown = g.hasPlayed = false;
+        g.camera.pickups = 0.0f;
+        g.collectedPickups.clear();
+        g.latches = KeyLatches{};
+        g.showFps = g.wireframe = g.transparency = false;
+        g.frustum.enabled = true;
+        g.world->samplingQuality = 1;
+        g.world->mipmapQuality = 2;
+        g.physicsWorld->crouched = false;
+        g.physicsWorld->resizeController(PhysicsWorld::standHeight);
+    }
+
+    GameContext& game() { return shared->game(); }
+    Controls keys(std::initializer_list<int> held, bool light = false) { return holding(held, game(), light); }
+    // A key tapped and let go within the frame: read pressed, then not held.
+    Controls tapped(int key) {
+        Controls c = keys({});
+        c.pressed.set(static_cast<std::size_t>(key));
+        return c;
+    }
+    bool frame(const Controls& c, double dt = 0.1) { return shared->frame(c, dt, false); }
+    void play() {
+        shared->startPlaying();
+        frame(keys({}));  // lands the capsule on the floor
+    }
+
+    static TestGame* shared;
+};
+
+TestGame* Frame::shared = nullptr;
+
+TEST_F(Frame, SpaceStartsAGameFromTheTitleAndAfterLosing) {
+    EXPECT_FALSE(frame(keys({})));
+    EXPECT_FALSE(frame(keys({Key::W})));  // menus ignore the game's keys
+    game().camera.fear = 40.0f;
+    game().camera.energy = 3.0f;
+    EXPECT_FALSE(frame(keys({Key::Space})));  // the frame that starts is still a menu frame
+    EXPECT_TRUE(game().camera.playing);
+    EXPECT_EQ(game().camera.fear, 0.0f);
+    EXPECT_EQ(game().camera.energy, 100.0f);
+    EXPECT_EQ(game().camera.position, game().camera.startPosition);
+    EXPECT_TRUE(frame(keys({})));
+    EXPECT_TRUE(game().hasPlayed);
+
+    // Full fear loses at the end of the frame; the frame itself was play.
+    game().camera.fear = 99.99f;
+    EXPECT_TRUE(frame(keys({})));
+    EXPECT_FALSE(game().camera.playing);
+    EXPECT_FALSE(frame(keys({})));
+    EXPECT_FALSE(frame(keys({Key::Space})));
+    EXPECT_TRUE(game().camera.playing);
+}
+
+TEST_F(Frame, ReachingTheExitWinsAndTheWonScreenWaits) {
+    play();
+    game().physicsWorld->setControllerPosition(-3.5, 1.0, 6.0);
+    EXPECT_TRUE(frame(keys({})));
+    EXPECT_TRUE(game().won);
+    EXPECT_FALSE(frame(keys({})));
+    EXPECT_FALSE(frame(keys({Key::Space})));
+    EXPECT_FALSE(game().won);  // Space starts the next game
+    EXPECT_TRUE(game().camera.playing);
+}
+
+TEST_F(Frame, F1TogglesHelpOnReleaseOnlyInMenus) {
+    frame(keys({Key::F1}));
+    EXPECT_FALSE(game().helpShown);  // held: not yet
+    frame(keys({}));
+    EXPECT_TRUE(game().helpShown);
+    frame(tapped(Key::F1));  // a tap inside one frame acts in that frame
+    EXPECT_FALSE(game().helpShown);
+    play();
+    frame(keys({Key::F1}));
+    frame(keys({}));
+    EXPECT_FALSE(game().helpShown);
+}
+
+TEST_F(Frame, QuitKeys) {
+    Controls pad = keys({});
+    EXPECT_FALSE(quitRequested(pad));
+    EXPECT_TRUE(quitRequested(keys({Key::Escape})));
+    pad.padConnected = true;
+    pad.pad.wButtons = Pad::Back;
+    EXPECT_TRUE(quitRequested(pad));
+    pad.pad.wButtons = Pad::Back | Pad::A;  // Back with another button is not quit
+    EXPECT_FALSE(quitRequested(pad));
+    pad.padConnected = false;
+    pad.pad.wButtons = Pad::Back;
+    EXPECT_FALSE(quitRequested(pad));
+}
+
+TEST_F(Frame, WalkingCrouchingAndLookingFollowTheSnapshot) {
+    play();
+    Camera& camera = game().camera;
+    const glm::vec3 start = camera.position;
+    const glm::vec3 facing = camera.direction;
+    for (int i = 0; i < 5; ++i) frame(keys({Key::W}));
+    const glm::vec3 walked = camera.position - start;
+    EXPECT_GT(glm::dot(glm::vec2(walked.x, walked.z), glm::normalize(glm::vec2(facing.x, facing.z))), 0.5f);
+    const auto foot = [&] { return static_cast<float>(game().physicsWorld->footPosition.y); };
+    EXPECT_NEAR(camera.position.y - foot(), Camera::standEyeHeight, 1e-4);
+
+    frame(keys({Key::LeftControl}));
+    EXPECT_NEAR(camera.position.y - foot(), Camera::crouchEyeHeight, 1e-4);
+    EXPECT_EQ(camera.walkSpeed, Camera::crouchSpeed);
+    frame(keys({}));
+    EXPECT_NEAR(camera.position.y - foot(), Camera::standEyeHeight, 1e-4);
+
+    // The cursor's offset from the centre turns the view: left and up positive.
+    Controls look = keys({});
+    look.cursorX -= 50.0;
+    const float yaw = camera.horizontalAngle;
+    frame(look);
+    EXPECT_NEAR(camera.horizontalAngle - yaw, 50.0f * camera.mouseSpeed, 1e-5);
+}
+
+TEST_F(Frame, TheLightAndMetersRunOnTheButtonOrThePadsTriggerOnce) {
+    play();
+    Camera& camera = game().camera;
+    camera.fear = 50.0f;
+    camera.energy = 50.0f;
+    frame(keys({}, true), 0.5);
+    EXPECT_NEAR(camera.energy, 45.0f, 1e-3);
+    EXPECT_NEAR(camera.fear, 45.0f, 1e-3);
+    EXPECT_EQ(game().flashlight.intensity, 1.0f);
+    frame(keys({}), 0.5);
+    EXPECT_NEAR(camera.energy, 47.5f, 1e-3);
+    EXPECT_NEAR(camera.fear, 48.75f, 1e-3);
+    EXPECT_EQ(game().flashlight.intensity, 0.0f);
+
+    // A pad's trigger lights the torch and its step charges the meters; the
+    // light logic must not charge them a second time.
+    Controls pad = keys({});
+    pad.padConnected = true;
+    pad.pad.bRightTrigger = 255;
+    pad.pad.bLeftTrigger = 255;
+    frame(pad, 0.5);
+    EXPECT_NEAR(camera.energy, 42.5f, 1e-3);
+    EXPECT_NEAR(camera.fear, 43.75f, 1e-3);
+    EXPECT_EQ(game().flashlight.intensity, 1.0f);
+    EXPECT_NEAR(game().flashlight.cutOff, rules::padCutOff(255), 1e-6);
+    EXPECT_NE(game().windowTitle.find("; hit objects: "), std::string::npos);
+}
+
+TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
+    play();
+    Camera& camera = game().camera;
+    game().physicsWorld->setControllerPosition(3.0, 0.5, -7.8);  // on the third pick-up
+    frame(keys({}));
+    EXPECT_EQ(camera.pickups, 1.0f);
+    EXPECT_EQ(game().collectedPickups, std::vector<int>{2});
+    camera.energy = 10.0f;
+    frame(keys({Key::E}));
+    EXPECT_EQ(camera.pickups, 1.0f);  // held: not yet
+    game().physicsWorld->setControllerPosition(2.0, 0.5, 0.0);
+    frame(keys({}), 0.01);
+    EXPECT_EQ(camera.pickups, 0.0f);
+    EXPECT_GT(camera.energy, 90.0f);
+    EXPECT_TRUE(game().collectedPickups.empty());
+}
+
+TEST_F(Frame, FunctionKeysSwitchOnReleaseAndTheTitleSaysSo) {
+    play();
+    const int f[] = {Key::F2, Key::F3, Key::F4, Key::F5, Key::F8, Key::F9};
+    for (const int key : f) frame(tapped(key));
+    EXPECT_TRUE(game().showFps);
+    EXPECT_TRUE(game().wireframe);
+    EXPECT_EQ(game().world->samplingQuality, 0);
+    EXPECT_EQ(game().world->mipmapQuality, 0);
+    EXPECT_FALSE(game().frustum.enabled);
+    EXPECT_TRUE(game().transparency);
+    frame(keys({}));
+    const std::string& title = game().windowTitle;
+    EXPECT_EQ(title.rfind("Murkhaven @", 0), 0u) << title;
+    EXPECT_NE(title.find("TSQ: nearest; MMQ: off FC: off TP: on;"), std::string::npos) << title;
+    EXPECT_NE(title.find("; #objects: "), std::string::npos) << title;
+}
+
+TEST_F(Frame, TheLampSwingsWithTheFramesClock) {
+    play();
+    shared->now = 2.0;
+    frame(keys({}), 0.5);
+    const float s = std::sin(2.5f);
+    EXPECT_NEAR(game().lamp.direction.x, 0.25f * s, 1e-5);
+    EXPECT_NEAR(game().lampUp.y, 0.25f * s, 1e-5);
+    EXPECT_NEAR(game().lampSwing.cosine, std::cos(2.5f), 1e-5);
+}
+
+TEST_F(Frame, SoundsPlayInGameAndTheFootstepsOnlyWhileWalking) {
+    play();
+    SoundManager& sounds = *game().soundManager;
+    const SoundIds& ids = game().sounds;
+    frame(keys({Key::W}));
+    EXPECT_TRUE(sounds.isPlaying(ids.ambienceMusic));
+    EXPECT_TRUE(sounds.isPlaying(ids.footstepsSound));
+    frame(keys({}));
+    EXPECT_FALSE(sounds.isPlaying(ids.footstepsSound));
+    EXPECT_TRUE(sounds.isPlaying(ids.staticTvSound));
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+// The renderer's frame: which objects each pass draws and how, that its
+// shortcuts leave every pixel of the real level as the full work draws it,
+// and what the window shows in play and in the menus.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/Frame.h"
+#include "app/GameRules.h"
+#include "render/Renderer.h"
+#include "scene/Material.h"
+#include "scene/SceneObject.h"
+#include "scene/ShaderProgram.h"
+#include "tests/support/TestGame.h"
+
+using murk::test::holding;
+using murk::test::TestGame;
+
+namespace {
+
+// Remembers each draw with the GL state that decides how it lands.
+struct Draw {
+    std::size_t index;
+    bool toShadowMap;  // the viewport is a shadow map's
+    bool colour;       // colour writes on (off: the depth pass)
+    bool cullFace;
+    bool blend;
+    bool depthWrites;
+};
+
+class Probe : public murk::SceneObject {
+public:
+    static constexpr int shadowMapSize = 64;
+    Probe(std::size_t i, ShaderProgram* program, Material* m, std::vector<Draw>& log)
+        : SceneObject(glm::mat4(1.0f), program, m), index(i), draws(log) {}
+    void draw() override {
+        GLint viewport[4] = {};
+        GLboolean mask[4] = {};
+        GLboolean depthMask = GL_FALSE;
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+        draws.push_back({index, viewport[2] == shadowMapSize, mask[0] == GL_TRUE,
+                         glIsEnabled(GL_CULL_FACE) == GL_TRUE, glIsEnabled(GL_BLEND) == GL_TRUE,
+                         depthMask == GL_TRUE});
+    }
+
+private:
+    std::size_t index;
+    std::vector<Draw>& draws;
+};
+
+std::vector<std::size_t> indices(const std::vector<Draw>& draws, bool shadow, bool colour = true) {
+    std::vector<std::size_t> out;
+    for (const Draw& d : draws)
+        if (d.toShadowMap == shadow && (shadow || d.colour == colour)) out.push_back(d.index);
+    return out;
+}
+
+class RendererPasses : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!game.ok()) GTEST_SKIP() << "no display or GL context";
+        program = std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag");
+        // Ten objects before the eye; 3 and 5 behind it, 2 translucent.
+        translucent.opacity = 0.5f;
+        for (std::size_t i = 0; i < 10; ++i) {
+            auto p = std::make_unique<Probe>(i, program.get(), i == 2 ? &translucent : &opaque, draws);
+            const float z = (i == 3 || i == 5) ? -5.0f : 3.0f;
+            p->minX = -0.5f; p->maxX = 0.5f; p->minY = -0.5f; p->maxY = 0.5f; p->minZ = z - 0.5f; p->maxZ = z + 0.5f;
+            objects.push_back(p.get());
+            owned.push_back(std::move(p));
+        }
+        RendererSetup setup;
+        setup.width = game.game().settings.width;
+        setup.height = game.game().settings.height;
+        setup.shadowMapSize = Probe::shadowMapSize;
+        renderer = std::make_unique<Renderer>(objects, setup);
+    }
+
+    FrameView view() {
+        FrameView v = frameView(game.game());
+        v.eye = glm::vec3(0.0f, 0.0f, 0.0f);
+        v.direction = glm::vec3(0.0f, 0.0f, 1.0f);
+        v.up = glm::vec3(0.0f, 1.0f, 0.0f);
+        frustum = game.game().frustum;
+        frustum.update(v.eye, v.eye + v.direction, v.up);
+        v.frustum = &frustum;
+        v.objects = &objects;
+        v.screen.playing = true;
+        return v;
+    }
+
+    TestGame game;
+    std::unique_ptr<ShaderProgram> program;
+    Material opaque, translucent;
+    std::vector<Draw> draws;
+    std::vector<std::unique_ptr<Probe>> owned;
+    std::vector<murk::SceneObject*> objects;
+    Frustum frustum;
+    std::unique_ptr<Renderer> renderer;
+};
+
+TEST_F(RendererPasses, ObjectRolesDecideWhatEachPassDraws) {
+    FrameView v = view();
+    renderer->draw(v);
+    // Shadows: casters 2 to n - 4 for each light, culled or not.
+    EXPECT_EQ(indices(draws, true), (std::vector<std::size_t>{2, 3, 4, 5, 6, 2, 3, 4, 5, 6}));
+    // Scene: object 0 never, 5 culled (3 is never culled), the pick-ups last.
+    EXPECT_EQ(indices(draws, false), (std::vector<std::size_t>{1, 2, 3, 4, 6, 7, 8, 9}));
+    EXPECT_EQ(indices(draws, false, false), (std::vector<std::size_t>{2, 3, 4, 6}));  // depth first
+    for (const Draw& d : draws) {
+        if (d.toShadowMap || !d.colour) continue;
+        EXPECT_EQ(d.cullFace, d.index != 6) << "only the last before the pick-ups is two-sided: " << d.index;
+        EXPECT_FALSE(d.blend);
+    }
+    EXPECT_EQ(renderer->drawCounts().objects, 8u);
+
+    // Culling off draws 5; transparency defers the translucent object to a
+    // blended pass without depth writes.
+    draws.clear();
+    frustum.enabled = false;
+    v.transparency = true;
+    renderer->draw(v);
+    EXPECT_EQ(indices(draws, false), (std::vector<std::size_t>{1, 3, 4, 5, 6, 7, 8, 9, 2}));
+    const Draw& late = draws.back();
+    EXPECT_TRUE(late.blend);
+    EXPECT_FALSE(late.depthWrites);
+    EXPECT_FALSE(late.cullFace);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The shortcuts must change no pixel of the real level: at the start, the
+// lamp's corner, the stage, a wall before the pad's widest cone, the stage
+// with the translucent pass and the start in wireframe.
+TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
+    TestGame test(murk::test::TestGameOptions{320, 180, 512, "SCENE.txt"});
+    if (!test.ok()) GTEST_SKIP() << "no display or GL context";
+    GameContext& c = test.game();
+    struct Pose {
+        glm::vec3 eye;
+        float yaw, pitch, cutOff;
+        bool transparency = false, wireframe = false;
+    };
+    const Pose poses[] = {
+        {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f},         {{-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, 0.99f},
+        {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f},         {{2.92f, 1.2f, 0.262f}, 0.6f, 0.0f, 0.94f},
+        {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f, true},   {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f, false, true},
+    };
+    c.camera.playing = true;
+    c.camera.lightIntensity = 0.8f;
+    for (const Pose& pose : poses) {
+        c.camera.position = pose.eye;
+        c.camera.horizontalAngle = pose.yaw;
+        c.camera.verticalAngle = pose.pitch;
+        c.camera.updateVectors();
+        const rules::FlashlightPose light =
+            rules::placeFlashlight(c.camera.position, c.camera.direction, c.camera.right, c.camera.up);
+        c.flashlight = SpotLight{light.position, light.direction, pose.cutOff, 1.0f, c.camera.up};
+        c.frustum.update(c.camera.position, c.camera.position + c.camera.direction, c.camera.up);
+        c.transparency = pose.transparency;
+        c.wireframe = pose.wireframe;
+
+        c.renderer->setShortcuts(FrameShortcuts{false, false, false});
+        c.renderer->draw(frameView(c));
+        const std::vector<unsigned char> full = test.pixels();
+        c.renderer->setShortcuts(FrameShortcuts{});
+        c.renderer->draw(frameView(c));
+        const std::vector<unsigned char> quick = test.pixels();
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < full.size(); ++i) differing += full[i] != quick[i];
+        EXPECT_EQ(differing, 0u) << "eye " << pose.eye.x << ", " << pose.eye.z;
+        // The pose must show something lit, or the comparison proves little.
+        EXPECT_GT(*std::max_element(full.begin(), full.end()), 100);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Mean brightness of the window's lower-left quarter, where the HUD sits.
+double hudCorner(const std::vector<unsigned char>& rgb, int width, int height) {
+    double sum = 0.0;
+    for (int y = 0; y < height / 4; ++y)
+        for (int x = 0; x < width / 3; ++x)
+            for (int k = 0; k < 3; ++k) sum += rgb[(static_cast<std::size_t>(y) * width + x) * 3 + k];
+    return sum / (height / 4 * (width / 3) * 3);
+}
+
+TEST(Window, ShowsTheTitleThenThePlayWithItsMetersThenTheEndScreen) {
+    TestGame test;
+    if (!test.ok()) GTEST_SKIP() << "no display or GL context";
+    GameContext& c = test.game();
+    const int w = c.settings.width, h = c.settings.height;
+    test.frame(holding({}, c));
+    const std::vector<unsigned char> title = test.pixels();
+    test.frame(holding({Key::Space}, c));
+    c.camera.energy = 100.0f;
+    test.frame(holding({}, c), 0.001);
+    const double fullMeters = hudCorner(test.pixels(), w, h);
+    c.camera.energy = 0.0f;
+    test.frame(holding({}, c), 0.001);
+    const double emptyMeters = hudCorner(test.pixels(), w, h);
+    EXPECT_GT(fullMeters, emptyMeters + 1.0) << "the energy meter shows on the HUD";
+    c.camera.fear = 100.0f;
+    test.frame(holding({}, c));
+    test.frame(holding({}, c));
+    const std::vector<unsigned char> end = test.pixels();
+    EXPECT_NE(title, end) << "the end screen is not the title screen";
+    EXPECT_GT(*std::max_element(end.begin(), end.end()), 100);
+}
+
+}  // namespace
