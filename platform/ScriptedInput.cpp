@@ -43,13 +43,11 @@ void ScriptedInput::cursorPosition(double& x, double& y) {
 void ScriptedInput::setCursorPosition(double x, double y) {
     cursorX = x;
     cursorY = y;
-    ++cursorMoves;
 }
 
 double ScriptedInput::time() { return now; }
 
 bool ScriptedInput::gamepad(GamepadState& state) {
-    ++padQueries;
     state = GamepadState {};
     if (!padConnected) return false;
     state = pad;
@@ -58,7 +56,6 @@ bool ScriptedInput::gamepad(GamepadState& state) {
 
 void ScriptedInput::setWindowTitle(const std::string& title) {
     windowTitle = title;
-    ++titleChanges;
 }
 
 void ScriptedInput::endFrame() {

@@ -32,10 +32,6 @@ public:
     GamepadState pad;
     std::string windowTitle;
 
-    int cursorMoves = 0;   // calls of setCursorPosition
-    int padQueries = 0;    // calls of gamepad
-    int titleChanges = 0;  // calls of setWindowTitle
-
 private:
     enum class State : unsigned char { Up, Held, Tapped };
     static bool read(State& state);

@@ -3,14 +3,21 @@
 // and what the window shows in play and in the menus.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include <FreeImage.h>
 
 #include <gtest/gtest.h>
 
+#include "app/CarriedObjects.h"
 #include "app/Frame.h"
 #include "app/GameRules.h"
 #include "render/Renderer.h"
+#include "render/Screenshot.h"
 #include "scene/Material.h"
 #include "scene/SceneObject.h"
 #include "scene/ShaderProgram.h"
@@ -178,6 +185,83 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         EXPECT_GT(*std::max_element(full.begin(), full.end()), 100);
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// RGB rows from the bottom, as GL reads them; empty when there is no file.
+std::vector<unsigned char> readPng(const std::string& path, int width, int height) {
+    FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str(), PNG_DEFAULT);
+    if (image == nullptr) return {};
+    std::vector<unsigned char> rgb;
+    if (static_cast<int>(FreeImage_GetWidth(image)) == width && static_cast<int>(FreeImage_GetHeight(image)) == height &&
+        FreeImage_GetBPP(image) == 24) {
+        for (int y = 0; y < height; ++y) {
+            const BYTE* row = FreeImage_GetScanLine(image, y);
+            for (int x = 0; x < width; ++x)
+                rgb.insert(rgb.end(), {row[x * 3 + FI_RGBA_RED], row[x * 3 + FI_RGBA_GREEN], row[x * 3 + FI_RGBA_BLUE]});
+        }
+    }
+    FreeImage_Unload(image);
+    return rgb;
+}
+
+// The lit level from four places, against pictures kept in tests/render/look
+// (Mesa's llvmpipe). Any change to the shaders, the lights or the passes
+// shows here; after a deliberate one, run with MURK_UPDATE_LOOK=1 and look
+// at the new pictures before committing them.
+TEST(RealLevelLook, MatchesTheKeptPictures) {
+    TestGame test(murk::test::TestGameOptions{192, 108, 256, "SCENE.txt"});
+    if (!test.ok()) GTEST_SKIP() << "no display or GL context";
+    GameContext& c = test.game();
+    struct Pose {
+        const char* name;
+        glm::vec3 eye;
+        float yaw, pitch;
+        bool light;
+    };
+    const Pose poses[] = {{"start", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, true},
+                          {"lamp", {-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, false},
+                          {"stage", {0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, true},
+                          {"carried", {2.92f, 1.2f, 0.262f}, 0.6f, 0.0f, true}};
+    const bool update = std::getenv("MURK_UPDATE_LOOK") != nullptr;
+    const std::string folder = std::string(MURK_SOURCE_DIR) + "/tests/render/look/";
+    test.startPlaying();
+    for (const Pose& pose : poses) {
+        c.camera.position = pose.eye;
+        c.camera.horizontalAngle = pose.yaw;
+        c.camera.verticalAngle = pose.pitch;
+        c.camera.updateVectors();
+        c.camera.fear = 35.0f;
+        c.camera.energy = 70.0f;
+        c.camera.lightIntensity = pose.light ? 0.7f : 0.2f;
+        const rules::FlashlightPose light =
+            rules::placeFlashlight(c.camera.position, c.camera.direction, c.camera.right, c.camera.up);
+        c.flashlight = SpotLight{light.position, light.direction, 0.95f, pose.light ? 1.0f : 0.0f, c.camera.up};
+        c.lampSwing = rules::swingLamp(1.0);
+        c.lamp.direction = c.lampSwing.lampDirection;
+        c.lampUp = c.lampSwing.lampUp;
+        c.collectedPickups = std::string(pose.name) == "carried" ? std::vector<int>{0, 1, 2} : std::vector<int>{};
+        c.frustum.update(c.camera.position, c.camera.position + c.camera.direction, c.camera.up);
+        holdCarriedObjects(c);
+        c.renderer->draw(frameView(c));
+        const std::string path = folder + pose.name + ".png";
+        if (update) {
+            std::filesystem::create_directories(folder);
+            ASSERT_TRUE(screenshot::saveBackBuffer(path, 192, 108));
+            continue;
+        }
+        const std::vector<unsigned char> kept = readPng(path, 192, 108);
+        ASSERT_FALSE(kept.empty()) << "no picture " << path << " (MURK_UPDATE_LOOK=1 makes it)";
+        const std::vector<unsigned char> now = test.pixels();
+        int largest = 0;
+        double sum = 0.0;
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            const int d = std::abs(int(kept[i]) - int(now[i]));
+            largest = std::max(largest, d);
+            sum += d;
+        }
+        EXPECT_LE(sum / static_cast<double>(kept.size()), 0.5) << pose.name;
+        EXPECT_LE(largest, 24) << pose.name;
+    }
 }
 
 // Mean brightness of the window's lower-left quarter, where the HUD sits.
