@@ -36,6 +36,7 @@ struct Draw {
     bool cullFace;
     bool blend;
     bool depthWrites;
+    bool filled;  // polygon mode fill (not wireframe lines)
 };
 
 class Probe : public murk::SceneObject {
@@ -47,12 +48,14 @@ public:
         GLint viewport[4] = {};
         GLboolean mask[4] = {};
         GLboolean depthMask = GL_FALSE;
+        GLint mode[2] = {};
         glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetIntegerv(GL_POLYGON_MODE, mode);
         glGetBooleanv(GL_COLOR_WRITEMASK, mask);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
         draws.push_back({index, viewport[2] == shadowMapSize, mask[0] == GL_TRUE,
                          glIsEnabled(GL_CULL_FACE) == GL_TRUE, glIsEnabled(GL_BLEND) == GL_TRUE,
-                         depthMask == GL_TRUE});
+                         depthMask == GL_TRUE, mode[0] == GL_FILL});
     }
 
 private:
@@ -138,6 +141,13 @@ TEST_F(RendererPasses, ObjectRolesDecideWhatEachPassDraws) {
     EXPECT_FALSE(late.depthWrites);
     EXPECT_FALSE(late.cullFace);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
+
+    // Wireframe draws the scene in lines, but the shadow maps stay filled.
+    draws.clear();
+    v.wireframe = true;
+    renderer->draw(v);
+    for (const Draw& d : draws) EXPECT_EQ(d.filled, d.toShadowMap) << d.index;
+    EXPECT_EQ(indices(draws, false, false), std::vector<std::size_t>{}) << "no depth pass in wireframe";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -1,0 +1,198 @@
+// The render floor's arithmetic, no GL context needed: view and light
+// volumes, the projections, the light's view, screen choice, HUD area.
+#include <cmath>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+#include "render/Frustum.h"
+#include "render/Hud.h"
+#include "render/Light.h"
+#include "render/LightReach.h"
+#include "render/Projection.h"
+#include "render/Screens.h"
+
+namespace {
+
+struct Box {  // the bounds fields of a scene object
+    float minX, maxX, minY, maxY, minZ, maxZ;
+};
+
+Box around(glm::vec3 c, glm::vec3 half) {
+    return {c.x - half.x, c.x + half.x, c.y - half.y, c.y + half.y, c.z - half.z, c.z + half.z};
+}
+
+Frustum cameraFrustum(glm::vec3 eye, glm::vec3 target, float aspect = 16.0f / 9.0f) {
+    Frustum f;
+    f.setProjection(projection::cameraFieldOfView, aspect, projection::nearDistance, projection::farDistance);
+    f.update(eye, target, {0.0f, 1.0f, 0.0f});
+    return f;
+}
+
+WorldBox box(glm::vec3 min, glm::vec3 max) { return {min, max}; }
+
+}  // namespace
+
+TEST(Frustum, BoxesAcrossAndBeyondEachFace) {
+    // At 10 ahead of the 16:9 camera the view is 2h high and 2w wide.
+    const float h = 10.0f * std::tan(projection::cameraFieldOfView / 2.0f), w = h * 16.0f / 9.0f;
+    const glm::vec3 eye(1.0f, 2.0f, 3.0f), small(0.3f), flat(1.0f, 1.0f, 0.3f);  // flat: sticks out more than in
+    const struct {
+        const char* what;
+        glm::vec3 centre, half;
+        bool visible;
+    } rows[] = {
+        {"ahead", {0, 0, -5}, small, true},           {"behind", {0, 0, 5}, small, false},
+        {"across the left edge", {-w, 0, -10}, flat, true},   {"left of it", {-w - 1, 0, -10}, small, false},
+        {"across the right edge", {w, 0, -10}, flat, true},   {"right of it", {w + 1, 0, -10}, small, false},
+        {"across the top edge", {0, h, -10}, flat, true},     {"above", {0, h + 1, -10}, small, false},
+        {"across the bottom edge", {0, -h, -10}, flat, true}, {"below", {0, -h - 1, -10}, small, false},
+        {"on the far plane", {0, 0, -20}, small, true},      {"beyond it", {0, 0, -21}, small, false},
+        {"before the near plane", {0, 0, -0.004f}, glm::vec3(0.003f), false},
+        {"wide, behind the eye", {0, 0, 1.25f}, {50, 50, 0.75f}, false},
+        {"around everything", {0, 0, 0}, glm::vec3(100), true},
+    };
+    const Frustum f = cameraFrustum(eye, eye + glm::vec3(0, 0, -1));
+    for (const auto& row : rows) EXPECT_EQ(f.isVisible(around(eye + row.centre, row.half)), row.visible) << row.what;
+}
+
+TEST(Frustum, AgreesWithTheCameraMatrixLookingDownAtAnAngle) {
+    const glm::vec3 eye(1.0f, 2.0f, 3.0f), target = eye + glm::vec3(0.6f, -0.5f, -1.0f);
+    Frustum f = cameraFrustum(eye, eye + (eye - target), projection::aspectRatio(1280, 720));
+    f.update(eye, target, {0, 1, 0});  // the planes follow the camera and do not pile up
+    const glm::mat4 clip = projection::camera(projection::cameraFieldOfView, 1280, 720) *
+                           glm::lookAt(eye, target, glm::vec3(0, 1, 0));
+    int inside = 0, compared = 0;
+    for (float x = -21; x <= 21; x += 1.5f)
+        for (float y = -21; y <= 21; y += 1.5f)
+            for (float z = -21; z <= 21; z += 1.5f) {
+                const glm::vec4 c = clip * glm::vec4(eye + glm::vec3(x, y, z), 1.0f);
+                const float edge = std::max(std::abs(c.x), std::abs(c.y)) / std::abs(c.w);
+                if (std::abs(edge - 1.0f) < 0.02f || std::abs(c.w - projection::farDistance) < 0.05f ||
+                    std::abs(c.w - projection::nearDistance) < 0.05f)
+                    continue;  // too near a face to tell
+                const bool in = c.w > 0.0f && edge < 1.0f && c.w < projection::farDistance;
+                EXPECT_EQ(f.isVisible(around(eye + glm::vec3(x, y, z), glm::vec3(1e-3f))), in) << x << " " << y << " " << z;
+                inside += in;
+                ++compared;
+            }
+    EXPECT_GT(inside, 300);
+    EXPECT_GT(compared, 20000);
+}
+
+TEST(Projection, TheTunedCameraAndSpotLightMatrices) {
+    const glm::mat4 camera = projection::camera(projection::cameraFieldOfView, 1280, 720);
+    const glm::mat4 spot = projection::spotLight();
+    for (const glm::mat4& m : {camera, spot}) {  // near 0.01, far 20
+        EXPECT_NEAR(m[2][2], -1.0010005f, 1e-6f);
+        EXPECT_NEAR(m[3][2], -0.020010004f, 1e-7f);
+    }
+    EXPECT_NEAR(camera[1][1], 1.0f / std::tan(1.0466667f / 2.0f), 1e-5f);
+    EXPECT_NEAR(camera[0][0], camera[1][1] * 720.0f / 1280.0f, 1e-5f);
+    EXPECT_NEAR(spot[0][0], 1.0f / std::tan(0.785f), 1e-5f);
+    EXPECT_NEAR(spot[1][1], 1.0f / std::tan(0.785f), 1e-5f);
+}
+
+TEST(Light, ViewLooksAgainstTheDirectionWithTheGivenUp) {
+    const struct {
+        glm::vec3 direction, up, worldOffset, inView;
+    } rows[] = {
+        {{0, 0, 1}, {0, 1, 0}, {0, 1, -4}, {0, 1, -4}},
+        {{1, 0, 0}, {0, 1, 0}, {-3, 0, -1}, {1, 0, -3}},
+        {{0, 1, 0}, {1, 0, 0}, {2, -5, 0}, {0, 2, -5}},  // the lamp: down, with x as its up
+    };
+    for (const auto& row : rows) {
+        const Light light({1, 2, 3}, glm::vec3(1), row.direction, 0.9f, nullptr, 1.0f);
+        const glm::vec3 seen(lightView(light, row.up) * glm::vec4(light.position + row.worldOffset, 1.0f));
+        EXPECT_NEAR(glm::length(seen - row.inView), 0.0f, 1e-5f) << row.inView.x << row.inView.y << row.inView.z;
+    }
+}
+
+TEST(LightReach, ConesAgainstBoxesInARoom) {
+    const WorldBox room = box({-8, 0, -8}, {8, 4, 8});
+    const LightCone lamp{{0, 3, 0}, {0, -1, 0}, 0.85f};  // 1.86 m wide on the floor
+    const LightCone torch{{0, 1.2f, 6}, {0, 0, -1}, 0.95f}, longAxis{{0, 1.2f, 6}, {0, 0, -5}, 0.95f};
+    const struct {
+        const char* what;
+        LightCone cone;
+        WorldBox target;
+        bool reached;
+    } rows[] = {
+        {"table under the lamp", lamp, box({-0.5f, 0, -0.5f}, {0.5f, 0.8f, 0.5f}), true},
+        {"just inside the rim", lamp, box({1.7f, 0, 0}, {1.9f, 0.1f, 0.1f}), true},
+        {"just outside the rim", lamp, box({2.2f, 0, -0.1f}, {2.4f, 0.1f, 0.1f}), false},
+        {"the whole room", lamp, room, true},
+        {"cupboard across the room", lamp, box({3, 0, 3}, {4, 2, 4}), false},
+        {"rug beside the pool of light", lamp, box({2, 0.1f, -1.5f}, {4.2f, 0.2f, -0.1f}), false},
+        {"ceiling above the lamp", lamp, box({-8, 3.5f, -8}, {8, 4, 8}), false},
+        {"wall through the cone, no corner in it", lamp, box({-8, 0, -0.1f}, {8, 4, 0.1f}), true},
+        {"far end of the hall", torch, box({-1, 0, -8}, {1, 2, -7.8f}), true},
+        {"behind the player", torch, box({-1, 0, 7}, {1, 2, 8}), false},
+        {"off to the side", torch, box({6, 0, 3}, {7, 1, 4}), false},
+        {"long axis, chair ahead", longAxis, box({0.5f, 0.8f, 3}, {1, 1.3f, 4}), true},
+        {"flat cone", {{0, 3, 0}, {0, -1, 0}, 0.0f}, box({-1, 3.5f, -1}, {1, 4, 1}), true},
+        {"inside-out cone", {{0, 3, 0}, {0, -1, 0}, -0.5f}, box({-1, 3.5f, -1}, {1, 4, 1}), true},
+        {"cutOff not a number", {{0, 3, 0}, {0, -1, 0}, std::nanf("")}, box({-1, 3.5f, -1}, {1, 4, 1}), true},
+        {"no axis", {{0, 3, 0}, {0, 0, 0}, 0.85f}, box({-1, 3.5f, -1}, {1, 4, 1}), true},
+        {"empty box", lamp, WorldBox{}, false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(coneReaches(row.cone, room, row.target), row.reached) << row.what;
+    EXPECT_TRUE(coneReaches(lamp, WorldBox{}, box({-1, 3.5f, -1}, {1, 4, 1})));  // no level bounds
+
+    const glm::mat4 model = glm::rotate(glm::translate(glm::mat4(1), {10, 0, 0}), 1.5707963f, {0, 1, 0});
+    const WorldBox moved = worldBox({-1, 0, -2}, {1, 1, 2}, model);
+    EXPECT_NEAR(glm::length(moved.min - glm::vec3(8, 0, -1)) + glm::length(moved.max - glm::vec3(12, 1, 1)), 0.0f, 1e-4f);
+    EXPECT_TRUE(worldBox(glm::vec3(1000), glm::vec3(-1000), model).empty());  // a mesh without vertices
+}
+
+TEST(Screens, TheTableAndTheHud) {
+    const struct {
+        bool playing, won, help, hasPlayed, wireframe;
+        ScreenImage image;
+        bool hud;
+    } rows[] = {
+        {false, false, false, false, false, ScreenImage::Start, false},
+        {false, false, true, false, false, ScreenImage::Help, false},
+        {false, false, false, true, false, ScreenImage::End, false},
+        {false, false, true, true, false, ScreenImage::Help, false},
+        {false, false, false, false, true, ScreenImage::Start, false},
+        {true, false, false, false, false, ScreenImage::Composed, true},
+        {true, false, true, true, false, ScreenImage::Composed, true},  // F1 does nothing in play
+        {true, false, false, true, true, ScreenImage::Scene, true},
+        {true, true, false, true, false, ScreenImage::Won, false},  // playing stays set after a win
+        {true, true, false, true, true, ScreenImage::Won, false},
+        {true, true, true, true, false, ScreenImage::Help, false},
+        {false, true, false, false, false, ScreenImage::Won, false},
+        {false, true, true, true, false, ScreenImage::Help, false},
+    };
+    for (const auto& row : rows) {
+        const ScreenState s{row.playing, row.won, row.help, row.hasPlayed, row.wireframe};
+        SCOPED_TRACE(::testing::Message() << row.playing << row.won << row.help << row.hasPlayed << row.wireframe);
+        EXPECT_EQ(chooseScreen(s), row.image);
+        EXPECT_EQ(hudShown(s), row.hud);
+    }
+}
+
+TEST(Hud, AreaCoversLitTexelsAndTheTroughs) {
+    constexpr int w = 100, h = 50;
+    const glm::vec4 troughs(0.0625f, 0.066667f, 0.2625f, 0.127778f), whole(0, 0, 1, 1);
+    const struct {
+        int x, y, channel;  // the one lit texel, rows from the bottom; x < 0: none
+        int bytesShort;
+        glm::vec4 area;
+    } rows[] = {
+        {-1, 0, 0, 0, troughs},
+        {90, 40, 2, 0, {troughs.x, troughs.y, 92.0f / w, 42.0f / h}},  // one texel to spare each way
+        {20, 2, 1, 0, {troughs.x, 0.02f, troughs.z, troughs.w}},
+        {0, 0, 0, 0, {0, 0, troughs.z, troughs.w}},  // clamped to the window
+        {90, 40, 0, 1, whole},                        // too few bytes for the size
+    };
+    for (const auto& row : rows) {
+        std::vector<unsigned char> rgb(w * h * 3 - static_cast<std::size_t>(row.bytesShort), 0);
+        if (row.x >= 0) rgb[static_cast<std::size_t>((row.y * w + row.x) * 3 + row.channel)] = 1;
+        const glm::vec4 area = hudArea(rgb, w, h);
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(area[i], row.area[i], 1e-6f) << row.x << "," << row.y << " [" << i << "]";
+    }
+    EXPECT_EQ(hudArea({}, 0, 0), whole);
+    EXPECT_EQ(glm::vec2(hudValues(100.0f, 0.0f).fear, hudValues(100.0f, 0.0f).energy), glm::vec2(1.0f, 0.0f));
+}
