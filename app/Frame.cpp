@@ -76,13 +76,11 @@ void crouchWithKeyboard(GameContext& context, const Controls& controls) {
     if (crouchKey) {
         physics->resizeController(PhysicsWorld::crouchHeight);
         physics->crouched = true;
-    } else {
-        // Asked as a crouched capsule: would the standing one fit here?
-        physics->crouched = true;
-        if (physics->canStandUp()) {
-            physics->resizeController(PhysicsWorld::standHeight);
-            physics->crouched = false;
-        }
+    } else if (physics->crouched && physics->canStandUp()) {
+        // Only a crouched capsule asks: a standing player passing under a
+        // shelf must not drop to a crouch.
+        physics->resizeController(PhysicsWorld::standHeight);
+        physics->crouched = false;
     }
     camera.setCrouch(physics->crouched);
 }
@@ -216,6 +214,15 @@ void menuFrame(GameContext& context, const Controls& controls) {
     if (context.soundManager) context.soundManager->setMuteAll(true);
 }
 
+void restartLatches(KeyLatches& latches, const Controls& controls) {
+    latches.f1.restart(controls, Key::F1);
+    latches.e.restart(controls, Key::E);
+    const int keys[] = {Key::F2, Key::F3, Key::F4, Key::F5, Key::F8, Key::F9};
+    for (std::size_t i = 0; i < latches.debugKeys.latches.size(); ++i) {
+        latches.debugKeys.latches[i].restart(controls, keys[i]);
+    }
+}
+
 // --- After the picture is drawn ---
 
 void takeScreenshot(GameContext& context, const Controls& controls) {
@@ -250,6 +257,10 @@ void startNewGame(GameContext& context) {
 bool updateFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
     Camera& camera = context.camera;
     const bool playing = camera.playing && !context.won;
+    // A key pressed in one state must not act in the other: E held as the
+    // game is lost would use a pick-up in the next game's first frame.
+    if (playing != context.lastFramePlayed) restartLatches(context.latches, controls);
+    context.lastFramePlayed = playing;
     if (playing) {
         playingFrame(context, controls, time);
     } else {

@@ -57,6 +57,7 @@ struct GameContext {
     SpotLight flashlight;                 // follows the eye while playing
     SpotLight lamp;                       // swings over the hall
     KeyLatches latches;
+    bool lastFramePlayed = false;  // the branch of the last frame, for the latches
 
     // --- Debug toggles and the window title ---
     bool showFps = false;

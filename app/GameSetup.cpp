@@ -25,6 +25,7 @@ void resetGameState(GameContext& context) {
     context.helpShown = false;
     context.hasPlayed = false;
     context.latches = KeyLatches{};
+    context.lastFramePlayed = false;
     context.showFps = false;
     context.wireframe = false;
     context.transparency = false;

@@ -146,6 +146,46 @@ TEST_F(Frame, WalkingCrouchingAndLookingFollowTheSnapshot) {
     EXPECT_NEAR(camera.horizontalAngle - yaw, 50.0f * camera.mouseSpeed, 1e-5);
 }
 
+TEST_F(Frame, AStandingPlayerStaysUpUnderAShelfAndACrouchedOneStaysDown) {
+    play();
+    // A shelf 1.35-1.45 above the living room's floor: clear of a standing
+    // capsule, low enough that a crouched one could not stand up under it.
+    static bool shelf = false;
+    if (!shelf) game().physicsWorld->addBox(false, {1.2, 1.4, 2.6}, {0.4, 0.05, 0.4}, 0.0f);
+    shelf = true;
+    const auto eyeAboveFoot = [&] {
+        return game().camera.position.y - static_cast<float>(game().physicsWorld->footPosition.y);
+    };
+    game().physicsWorld->setControllerPosition(1.2, 0.61, 2.6);
+    frame(keys({}));
+    frame(keys({}));
+    EXPECT_NEAR(eyeAboveFoot(), Camera::standEyeHeight, 1e-4);
+    frame(keys({Key::LeftControl}));
+    frame(keys({}));
+    EXPECT_NEAR(eyeAboveFoot(), Camera::crouchEyeHeight, 1e-4) << "no room to stand";
+    game().physicsWorld->setControllerPosition(2.5, 0.41, 0.0);
+    frame(keys({}));
+    EXPECT_NEAR(eyeAboveFoot(), Camera::standEyeHeight, 1e-4);
+}
+
+TEST_F(Frame, KeysHeldAcrossAStateChangeDoNotActInTheNewState) {
+    play();
+    game().camera.pickups = 1.0f;
+    game().collectedPickups = {0};
+    game().camera.energy = 20.0f;
+    game().camera.fear = 99.99f;
+    frame(keys({Key::E}));  // the game is lost with E down
+    frame(keys({}));        // E let go on the end screen
+    frame(keys({Key::Space}));
+    frame(keys({}));
+    EXPECT_EQ(game().camera.pickups, 1.0f);
+    frame(keys({Key::F1}));  // F1 held into the menu does not open the help
+    game().camera.fear = 99.99f;
+    frame(keys({Key::F1}));
+    frame(keys({}));
+    EXPECT_FALSE(game().helpShown);
+}
+
 TEST_F(Frame, TheLightAndMetersRunOnTheButtonOrThePadsTriggerOnce) {
     play();
     Camera& camera = game().camera;
