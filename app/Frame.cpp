@@ -10,6 +10,7 @@
 #include "app/CarriedObjects.h"
 #include "app/DebugToggles.h"
 #include "app/FrameSounds.h"
+#include "app/Folders.h"
 #include "app/GameContext.h"
 #include "app/GameRules.h"
 #include "app/WindowTitle.h"
@@ -227,7 +228,9 @@ void restartLatches(KeyLatches& latches, const Controls& controls) {
 
 void takeScreenshot(GameContext& context, const Controls& controls) {
     if (!context.latches.f12.poll(controls, Key::F12)) return;
-    const std::string name = screenshot::nextFileName("");
+    // Beside the data while that can be written to (a copy run from the
+    // repository), else in the player's pictures.
+    const std::string name = screenshot::nextFileName(folders::writable("") ? "" : folders::picturesFolder());
     if (screenshot::saveBackBuffer(name, context.settings.width, context.settings.height)) {
         std::cout << "screenshot saved: " << name << std::endl;
     } else {

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/DemoSession.h"
+#include "app/Folders.h"
 #include "app/Frame.h"
 #include "app/GameContext.h"
 #include "app/GameSetup.h"
@@ -15,8 +16,36 @@
 #include <GL/glew.h>
 
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+
+namespace {
+
+// The game runs in its data folder. Files named on the command line with a
+// folder are the player's, from where the game was started; a demo to play
+// that is not there is looked for in the data folder; a recording or report
+// named without a folder is written beside the data, or in the player's
+// recordings folder when the data cannot be written to (an installed game).
+void enterDataFolder(CommandLine& options, const char* executable) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path started = fs::current_path(error);
+    const auto fromStart = [&](std::string& path, bool reading) {
+        const fs::path given(path);
+        if (path.empty() || given.is_absolute() || error) return;
+        if (reading ? fs::exists(started / given, error) : given.has_parent_path()) path = (started / given).string();
+    };
+    const bool reading = options.mode == CommandLine::Mode::Replay || options.mode == CommandLine::Mode::Timedemo;
+    fromStart(options.demoPath, reading);
+    fromStart(options.report, false);
+    const std::string data = folders::findDataFolder(executable);
+    if (!data.empty()) fs::current_path(data, error);
+    if (options.mode == CommandLine::Mode::Record) options.demoPath = folders::recordingPath(options.demoPath);
+    if (options.mode == CommandLine::Mode::Timedemo) options.report = folders::recordingPath(options.report);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const auto processStart = std::chrono::steady_clock::now();
@@ -26,6 +55,7 @@ int main(int argc, char** argv) {
         std::cout << error << '\n' << commandLineUsage() << std::flush;
         return 1;
     }
+    enterDataFolder(options, argv[0]);
     // A demo that cannot be replayed is refused before anything opens.
     DemoSession session(options, processStart);
     if (!session.load(error)) {
@@ -37,7 +67,8 @@ int main(int argc, char** argv) {
     Camera& camera = context->camera;
     Settings& settings = context->settings;
 
-    if (!loadConfig("CONFIG.txt", settings, camera)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
+    // The player's own settings, if there are any, stand in for the shipped ones.
+    if (!loadConfig(folders::configFile("CONFIG.txt"), settings, camera)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
     applyOverrides(options, settings);
     camera.updateVectors();
 

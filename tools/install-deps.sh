@@ -9,6 +9,8 @@ packages=(
   libbullet-dev libopenal-dev libsndfile1-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri xdotool
+  # the Debian package and its menu entry
+  dpkg-dev desktop-file-utils
   # fuzzing (libFuzzer) and readable sanitizer reports
   clang-14 libclang-rt-14-dev llvm-14
 )

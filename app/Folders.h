@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+// Where the game reads its data and writes the player's files. Run from the
+// repository (in data/) everything stays where it always was; an installed
+// game reads from share/murkhaven and writes into the player's own folders.
+namespace folders {
+
+// The folder that holds SCENE.txt: the working directory when it does,
+// else share/murkhaven beside the binary's prefix (executable/../share/
+// murkhaven), else the one the build was installed to. Empty when none does.
+std::string findDataFolder(const std::string& executable);
+
+// Whether a file can be made in `folder`.
+bool writable(const std::string& folder);
+
+// The player's folders (made when asked for): screenshots go to
+// $XDG_PICTURES_DIR/Murkhaven or ~/Pictures/Murkhaven, recordings to
+// $XDG_DATA_HOME/murkhaven or ~/.local/share/murkhaven.
+std::string picturesFolder();
+std::string recordingsFolder();
+
+// The player's own CONFIG.txt, $XDG_CONFIG_HOME/murkhaven/CONFIG.txt (or
+// ~/.config/...), when it exists; otherwise `installed`.
+std::string configFile(const std::string& installed);
+
+// Where a file named by the player is written: a name without a folder
+// stays in the working directory while that is writable, else it goes to
+// the recordings folder. A name with a folder is left as it is.
+std::string recordingPath(const std::string& name);
+
+}  // namespace folders
