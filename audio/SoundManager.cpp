@@ -56,16 +56,22 @@ struct SoundManager::Impl {
     explicit Impl(bool preferDevice) : output(preferDevice) {}
 
     // The channel for calls that change a sound; null when the id is unknown,
-    // the sound is silent, or a one-shot has run out.
-    Channel* live(int id)
+    // the sound is silent, or a one-shot is known to have run out.
+    Channel* playable(int id)
     {
         if (id < 0 || id >= static_cast<int>(channels.size()))
             return nullptr;
         Channel& channel = channels[static_cast<size_t>(id)];
-        if (!channel.hasSource)
-            return nullptr;
-        latchExpiry(channel);
-        return channel.expired ? nullptr : &channel;
+        return channel.hasSource && !channel.expired ? &channel : nullptr;
+    }
+
+    // As playable, after asking the source whether a one-shot has ended.
+    Channel* live(int id)
+    {
+        Channel* channel = playable(id);
+        if (channel)
+            latchExpiry(*channel);
+        return channel && !channel->expired ? channel : nullptr;
     }
 
     const Channel* find(int id) const
@@ -91,10 +97,17 @@ struct SoundManager::Impl {
 
     void start(Channel& channel, float volume)
     {
+        // The state is read once: a device mixes on its own thread, and a
+        // one-shot it stops between two reads would be started again.
+        const ALint state = sourceState(channel.source);
+        if (!channel.loop && state == AL_STOPPED) {
+            channel.expired = true;
+            return;
+        }
         channel.volume = clampVolume(volume);
         applyGain(channel);
         // alSourcePlay on a playing source rewinds it; on a paused one it resumes.
-        if (sourceState(channel.source) != AL_PLAYING)
+        if (state != AL_PLAYING)
             alSourcePlay(channel.source);
     }
 
@@ -192,13 +205,13 @@ int SoundManager::load(const std::string& path, bool is3D, bool loop)
 
 void SoundManager::play(int id, float volume)
 {
-    if (Channel* channel = impl->live(id))
+    if (Channel* channel = impl->playable(id))
         impl->start(*channel, volume);
 }
 
 void SoundManager::play3D(int id, float minDistance, float maxDistance, float volume)
 {
-    Channel* channel = impl->live(id);
+    Channel* channel = impl->playable(id);
     if (!channel)
         return;
     if (channel->is3D) {

@@ -41,3 +41,12 @@ GamepadState gamepadFromGlfw(const unsigned char (&buttons)[glfwPadButtonCount],
     state.bRightTrigger = triggerFromUnit(axes[5]);
     return state;
 }
+
+int padSlot(const std::vector<JoystickSlot>& slots, int current) {
+    const auto usable = [&](std::size_t slot) { return slots[slot].present && slots[slot].isGamepad; };
+    if (current >= 0 && static_cast<std::size_t>(current) < slots.size() && usable(static_cast<std::size_t>(current)))
+        return current;
+    for (std::size_t slot = 0; slot < slots.size(); ++slot)
+        if (usable(slot)) return static_cast<int>(slot);
+    return -1;
+}

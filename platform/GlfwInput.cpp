@@ -37,9 +37,14 @@ double GlfwInput::time() { return glfwGetTime(); }
 
 bool GlfwInput::gamepad(GamepadState& state) {
     state = GamepadState {};
+    std::vector<JoystickSlot> slots(GLFW_JOYSTICK_LAST + 1);
+    for (int jid = GLFW_JOYSTICK_1; jid <= GLFW_JOYSTICK_LAST; ++jid) {
+        const bool present = glfwJoystickPresent(jid) == GLFW_TRUE;
+        slots[static_cast<std::size_t>(jid)] = {present, present && glfwJoystickIsGamepad(jid) == GLFW_TRUE};
+    }
+    padJoystick = padSlot(slots, padJoystick);
     GLFWgamepadstate raw;
-    if (glfwJoystickIsGamepad(GLFW_JOYSTICK_1) != GLFW_TRUE || glfwGetGamepadState(GLFW_JOYSTICK_1, &raw) != GLFW_TRUE)
-        return false;
+    if (padJoystick < 0 || glfwGetGamepadState(padJoystick, &raw) != GLFW_TRUE) return false;
     state = gamepadFromGlfw(raw.buttons, raw.axes);
     state.dwPacketNumber = lastPad.dwPacketNumber;
     if (!sameInput(state, lastPad)) ++state.dwPacketNumber;

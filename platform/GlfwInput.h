@@ -6,7 +6,7 @@
 
 struct GLFWwindow;
 
-// Keyboard, mouse, clock, title and game pad 0 of one GLFW window. Sticky keys
+// Keyboard, mouse, clock, title and game pad of one GLFW window. Sticky keys
 // and sticky mouse buttons are switched on, so a tap shorter than a frame is
 // still seen by the next read.
 class GlfwInput : public InputSource {
@@ -25,6 +25,7 @@ public:
 private:
     GLFWwindow* window;
     GamepadState lastPad;  // packet number bumps when the state differs from this
+    int padJoystick = -1;  // GLFW slot of the pad read, -1 for none (see padSlot)
     // The title the window shows. A change reaches the window system at most
     // four times a second (each costs a round of X requests and a redraw of
     // the title bar, and the frame rate in it changes once a second); the

@@ -62,14 +62,14 @@ Texture* ModelLoader::cachedTexture(const std::string& name, std::vector<std::st
         texture->id = ids[static_cast<std::size_t>(found - names.begin())];
         return texture;
     }
-    // Failed loads are not cached, so the next mesh naming the file tries again.
+    // A failed file is cached as noImage too: one message for it, not one
+    // per mesh that names it.
     const Clock::time_point start = Clock::now();
-    if (texture->load(name, world.nextTextureSlot, "RGB")) {
-        names.push_back(name);
-        ids.push_back(texture->id);
-        if (advanceSlot) {
-            ++world.nextTextureSlot;
-        }
+    const bool loaded = texture->load(name, world.nextTextureSlot, "RGB");
+    names.push_back(name);
+    ids.push_back(loaded ? texture->id : Texture::noImage);
+    if (loaded && advanceSlot) {
+        ++world.nextTextureSlot;
     }
     textureSeconds += secondsSince(start);
     return texture;

@@ -32,6 +32,11 @@ std::string infoLog(GLuint object, bool isProgram) {
     return text;
 }
 
+// The file(s) on the line after the message, then the driver's log.
+std::string withLog(const std::string& files, const std::string& log) {
+    return log.empty() ? files : files + '\n' + log;
+}
+
 }  // namespace
 
 ShaderProgram::ShaderProgram(const std::string& vertexFile, const std::string& fragmentFile) {
@@ -67,7 +72,7 @@ void ShaderProgram::build(const std::string& vertexFile, const std::string& frag
     }
     compile(vertexFile, GL_VERTEX_SHADER, vertexShader);
     compile(fragmentFile, GL_FRAGMENT_SHADER, fragmentShader);
-    link();
+    link(vertexFile + ", " + fragmentFile);
     // Only a linked program carries a name.
     vertexPath = vertexFile;
 }
@@ -75,10 +80,14 @@ void ShaderProgram::build(const std::string& vertexFile, const std::string& frag
 void ShaderProgram::compile(const std::string& path, GLenum type, GLuint& into) {
     std::ifstream file(path);
     if (file.fail()) {
-        murk::fatalError("shader-file konnte nicht geöffnet werden");
+        murk::fatalError("shader-file konnte nicht geöffnet werden", path);
     }
     std::string source((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     file.close();
+    if (source.empty()) {
+        // A driver's log for an empty shader says nothing about which file.
+        murk::fatalError("shader-file ist leer", path);
+    }
     if (!defines.empty()) {
         // "#version" must stay the first line.
         const std::size_t lineEnd = source.rfind("#version", 0) == 0 ? source.find('\n') : std::string::npos;
@@ -97,19 +106,22 @@ void ShaderProgram::compile(const std::string& path, GLenum type, GLuint& into) 
     GLint status = 0;
     glGetShaderiv(into, GL_COMPILE_STATUS, &status);
     if (status == 0 || glIsShader(into) == GL_FALSE) {
-        murk::fatalError("compile fehler", infoLog(into, false));
+        murk::fatalError("compile fehler", withLog(path, infoLog(into, false)));
     }
 }
 
-void ShaderProgram::link() {
+void ShaderProgram::link(const std::string& files) {
     glAttachShader(program, vertexShader);
     glAttachShader(program, fragmentShader);
+    // The shadow pass draws every caster's vertex array with its own
+    // program, which reads the position from location 0.
+    glBindAttribLocation(program, 0, "position");
     // Before linking, so colour output 0 is always "fragColor".
     glBindFragDataLocation(program, 0, "fragColor");
     glLinkProgram(program);
     GLint status = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     if (status == 0) {
-        murk::fatalError("fehler beim linken", infoLog(program, true));
+        murk::fatalError("fehler beim linken", withLog(files, infoLog(program, true)));
     }
 }

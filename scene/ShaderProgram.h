@@ -5,8 +5,9 @@
 #include <GL/glew.h>
 
 // One linked program of a vertex and a fragment shader read from files.
-// Every failure while building it is fatal (the process ends), so a
-// constructed program is always complete. Fragment output 0 is "fragColor".
+// Every failure while building it is fatal (the process ends) and names the
+// file, so a constructed program is always complete. Fragment output 0 is
+// "fragColor" and the attribute "position" is at location 0.
 class ShaderProgram {
 public:
     ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath);
@@ -33,5 +34,5 @@ public:
 private:
     void build(const std::string& vertexFile, const std::string& fragmentFile);
     void compile(const std::string& path, GLenum type, GLuint& into);
-    void link();
+    void link(const std::string& files);
 };

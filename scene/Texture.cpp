@@ -1,5 +1,7 @@
 #include "scene/Texture.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 #include <FreeImage.h>
@@ -48,23 +50,36 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
     slot = textureSlot;
     const std::string path = texturePath(name);
 
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        // No name or a name without an image type is no texture, not a fault.
+        if (FreeImage_GetFIFFromFilename(path.c_str()) != FIF_UNKNOWN) {
+            std::cout << "texture not found: " << path << '\n';
+        }
+        return false;
+    }
     FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
     if (type == FIF_UNKNOWN) {
         type = FreeImage_GetFIFFromFilename(path.c_str());
     }
-    if (type == FIF_UNKNOWN) {
-        return false;
-    }
     Image image;
-    if (FreeImage_FIFSupportsReading(type)) {
+    if (type != FIF_UNKNOWN && FreeImage_FIFSupportsReading(type)) {
         image.bitmap = FreeImage_Load(type, path.c_str(), 0);
     }
-    if (image.bitmap == nullptr) {
-        std::cout << "texture not found: " << path << '\n';
+    if (image.bitmap == nullptr || !FreeImage_HasPixels(image.bitmap) ||
+        FreeImage_GetWidth(image.bitmap) == 0 || FreeImage_GetHeight(image.bitmap) == 0) {
+        std::cout << "cannot read image: " << path << '\n';
+        id = noImage;
         return false;
     }
-    if (!FreeImage_HasPixels(image.bitmap) || FreeImage_GetWidth(image.bitmap) == 0 ||
-        FreeImage_GetHeight(image.bitmap) == 0) {
+    // GL refuses a larger image with an error and leaves an unusable texture.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const unsigned width = FreeImage_GetWidth(image.bitmap);
+    const unsigned height = FreeImage_GetHeight(image.bitmap);
+    if (largest > 0 && std::max(width, height) > static_cast<unsigned>(largest)) {
+        std::cout << "texture too large: " << path << " (" << width << 'x' << height
+                  << ", this GL takes at most " << largest << ")\n";
         id = noImage;
         return false;
     }
@@ -82,11 +97,10 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
     Image converted;
     converted.bitmap = alpha ? FreeImage_ConvertTo32Bits(source) : FreeImage_ConvertTo24Bits(source);
     if (converted.bitmap == nullptr) {
+        std::cout << "cannot read image: " << path << '\n';
         id = noImage;
         return false;
     }
-    const auto width = static_cast<GLsizei>(FreeImage_GetWidth(converted.bitmap));
-    const auto height = static_cast<GLsizei>(FreeImage_GetHeight(converted.bitmap));
 
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
@@ -97,7 +111,8 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
     GLint oldAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA : GL_RGB, width, height, 0,
+    glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA : GL_RGB, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0,
                  alpha ? GL_BGRA : GL_BGR, GL_UNSIGNED_BYTE, FreeImage_GetBits(converted.bitmap));
     glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
     glGenerateMipmap(GL_TEXTURE_2D);

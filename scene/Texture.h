@@ -13,7 +13,9 @@ public:
 
     // Decodes the image and uploads it with mipmaps. format "RGBA" keeps
     // alpha, anything else uploads RGB. False (id unchanged or noImage) on
-    // failure; a known type that does not load prints "texture not found: ".
+    // failure, with a line naming the file: "texture not found: " (missing,
+    // with an image type's name), "cannot read image: " (empty or broken) or
+    // "texture too large: " (wider or higher than GL_MAX_TEXTURE_SIZE).
     bool load(const std::string& name, int slot, const std::string& format);
     // Binds the texture on unit 0 and sets its filters from the quality settings.
     void setFilter(int mipmapQuality, int samplingQuality);

@@ -11,7 +11,8 @@ class PhysicsWorld;
 
 // What the set-up makes once for the level: the physics world, the texture
 // slot counter, the texture quality settings and the model import's texture
-// cache (names and GL ids in parallel lists, only successful loads).
+// cache (names and GL ids in parallel lists; a file that failed has the id
+// Texture::noImage, which is no GL name, so deleting it is ignored).
 struct World {
     // Creates and initialises the physics world with the player's start position.
     explicit World(const glm::vec3& startPosition);

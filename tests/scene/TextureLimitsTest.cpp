@@ -1,0 +1,62 @@
+// Image files the game cannot use: each is refused with one line naming the
+// file and leaves no GL error; a model naming one again does not retry it.
+#include <filesystem>
+#include <fstream>
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include "scene/ModelLoader.h"
+#include "scene/SceneObject.h"
+#include "scene/Texture.h"
+#include "scene/World.h"
+#include "tests/support/GlContext.h"
+
+TEST(TextureLimits, RefusedFileIsNamedOnceAndLeavesNoGlError) {
+    murk::test::GlContext gl(16, 16);
+    ASSERT_TRUE(gl.ok());
+    // A folder of its own with the game's shaders (the cwd from here on), so no broken image lands in data/.
+    const std::filesystem::path dir = MURK_BINARY_DIR "/texture-limits";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "Assets/Textures");
+    std::filesystem::create_directory_symlink(MURK_DATA_DIR "/Shader", dir / "Shader");
+    std::filesystem::current_path(dir);
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    for (const int width : {largest, largest + 1}) {
+        FIBITMAP* image = FreeImage_Allocate(width, 1, 24);
+        ASSERT_TRUE(FreeImage_Save(FIF_PNG, image, width > largest ? "Assets/Textures/wide.png" : "Assets/Textures/edge.png"));
+        FreeImage_Unload(image);
+    }
+    std::ofstream("Assets/Textures/empty.png");
+    const char* const rows[][2] = {  // name, the start of the one line printed ("" for none)
+        {"art/edge.png", ""},
+        {"art/wide.png", "texture too large: Assets/Textures/wide.png"},
+        {"art\\empty.png", "cannot read image: Assets/Textures/empty.png"},
+        {"gone.png", "texture not found: Assets/Textures/gone.png"},
+    };
+    for (const auto [name, said] : rows) {
+        SCOPED_TRACE(name);
+        Texture texture;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(texture.load(name, 0, "RGB"), !*said);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(*said ? out.rfind(said, 0) == 0 && std::count(out.begin(), out.end(), '\n') == 1 : out.empty()) << out;
+        EXPECT_EQ(texture.id == Texture::noImage, *said != '\0');
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+
+    // A model naming the empty image, loaded twice: still one line.
+    std::ofstream("one.mtl") << "newmtl broken\nmap_Kd empty.png\n";
+    std::ofstream("one.obj") << "mtllib one.mtl\nusemtl broken\nv 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\n";
+    World world(glm::vec3(0.0f));
+    std::vector<murk::SceneObject*> objects;
+    ModelLoader loader(world, objects);
+    testing::internal::CaptureStdout();
+    for (int pass = 0; pass < 2; ++pass) loader.loadModel("one.obj", "default", "none", 0.0f, false, "");
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("cannot read image: "), std::string::npos) << out;
+    EXPECT_EQ(out.find("cannot read image: "), out.rfind("cannot read image: ")) << out;
+    EXPECT_EQ(objects.size(), 2u);
+    for (murk::SceneObject* object : objects) delete object;
+}
