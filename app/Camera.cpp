@@ -71,8 +71,9 @@ glm::dvec3 Camera::gamepadControl(float dt, const GamepadState& pad) {
 
 void Camera::setCrouch(bool crouched) {
     position.y = crouched ? crouchEyeHeight : standEyeHeight;
-    walkSpeed = crouched ? crouchSpeed : standSpeed;
-    padSpeed = crouched ? crouchSpeed : standSpeed;
+    const float speed = crouched ? crouchSpeed : standSpeed;
+    walkSpeed = speed * (walkSpeedSetting / defaultWalkSpeed);
+    padSpeed = speed * (padSpeedSetting / defaultPadSpeed);
     crouching = crouched;
 }
 

@@ -20,6 +20,10 @@ public:
     static constexpr float standEyeHeight = 1.2f;
     static constexpr float crouchSpeed = 1.0f;
     static constexpr float standSpeed = 1.5f;
+    // CONFIG.txt's walking speeds scale the crouch and stand speeds: at these
+    // defaults the player walks exactly at the two speeds above.
+    static constexpr float defaultWalkSpeed = 1.0f;
+    static constexpr float defaultPadSpeed = 5.0f;
 
     // Recomputes direction, right and up from the two angles.
     void updateVectors();
@@ -29,7 +33,8 @@ public:
     glm::dvec3 keyboardMove(bool forward, bool backward, bool left, bool right, float dt);
     // Sticks and the A button of pad 0; returns the horizontal displacement (x, 0, z).
     glm::dvec3 gamepadControl(float dt, const GamepadState& pad);
-    // The crouch or stand values: eye height, both walking speeds, crouching.
+    // The crouch or stand values: eye height, both walking speeds (scaled by
+    // the settings), crouching.
     void setCrouch(bool crouched);
     // Head bob from the clock t (seconds) and the decay of the look sway.
     void headBob(float t);
@@ -54,6 +59,8 @@ public:
     float mouseSpeed = 0.0f;    // radians per pixel
     float padSpeed = 0.0f;      // stick at full deflection, units per second
     float padLookSpeed = 0.0f;  // stick at full deflection, radians per second
+    float walkSpeedSetting = defaultWalkSpeed;  // CONFIG.txt's walk speed
+    float padSpeedSetting = defaultPadSpeed;    // CONFIG.txt's game pad walk speed
     float lightIntensity = 0.0f;  // shader uniform "I"
     bool playing = false;         // a game is running
     float energy = 100.0f;        // light energy 0..100

@@ -2,6 +2,7 @@
 
 #include "app/Config.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -19,24 +20,44 @@ bool positive(const char* text, int limit, int& value) {
 
 const char* commandLineUsage() {
     return "usage: murkhaven [--record FILE | --replay FILE | --timedemo FILE] [--frames N]\n"
-           "                 [--width W] [--height H] [--shadow-map-size S] [--report PREFIX]\n";
+           "                 [--width W] [--height H] [--shadow-map-size S] [--report PREFIX]\n"
+           "       murkhaven --help\n";
 }
 
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error) {
+    using Mode = CommandLine::Mode;
     options = CommandLine {};
+    const struct {
+        const char* name;
+        int CommandLine::*target;
+        int limit;
+    } numbers[] = {{"--frames", &CommandLine::frames, 1 << 30},
+                   {"--width", &CommandLine::width, maxSize},
+                   {"--height", &CommandLine::height, maxSize},
+                   {"--shadow-map-size", &CommandLine::shadowMapSize, maxSize}};
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            return true;
+        }
+        Mode mode = Mode::Play;
+        if (name == "--record") mode = Mode::Record;
+        if (name == "--replay") mode = Mode::Replay;
+        if (name == "--timedemo") mode = Mode::Timedemo;
+        const auto* number = std::find_if(std::begin(numbers), std::end(numbers),
+                                          [&](const auto& n) { return name == n.name; });
+        if (mode == Mode::Play && number == std::end(numbers) && name != "--report") {
+            error = "unknown argument " + name;
+            return false;
+        }
         if (i + 1 >= argc) {
-            error = name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name;
+            error = name + " needs a value";
             return false;
         }
         const char* value = argv[++i];
-        CommandLine::Mode mode = CommandLine::Mode::Play;
-        if (name == "--record") mode = CommandLine::Mode::Record;
-        if (name == "--replay") mode = CommandLine::Mode::Replay;
-        if (name == "--timedemo") mode = CommandLine::Mode::Timedemo;
-        if (mode != CommandLine::Mode::Play) {
-            if (options.mode != CommandLine::Mode::Play) {
+        if (mode != Mode::Play) {
+            if (options.mode != Mode::Play) {
                 error = "only one of --record, --replay and --timedemo";
                 return false;
             }
@@ -46,34 +67,22 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
             }
             options.mode = mode;
             options.demoPath = value;
-            continue;
-        }
-        int* target = nullptr;
-        int limit = maxSize;
-        if (name == "--frames") {
-            target = &options.frames;
-            limit = 1 << 30;
-        } else if (name == "--width") {
-            target = &options.width;
-        } else if (name == "--height") {
-            target = &options.height;
-        } else if (name == "--shadow-map-size") {
-            target = &options.shadowMapSize;
-        } else if (name == "--report") {
+        } else if (number == std::end(numbers)) {
             if (*value == '\0') {
                 error = "--report needs a file name prefix";
                 return false;
             }
             options.report = value;
-            continue;
-        } else {
-            error = "unknown argument " + name;
+        } else if (!positive(value, number->limit, options.*(number->target))) {
+            error = name + " needs a whole number from 1 to " + std::to_string(number->limit) + ", not \"" +
+                    value + "\"";
             return false;
         }
-        if (!positive(value, limit, *target)) {
-            error = name + " needs a whole number from 1 to " + std::to_string(limit) + ", not \"" + value + "\"";
-            return false;
-        }
+    }
+    // Only a demo session counts frames: in play the number would do nothing.
+    if (options.frames > 0 && options.mode == Mode::Play) {
+        error = "--frames needs --record, --replay or --timedemo";
+        return false;
     }
     return true;
 }

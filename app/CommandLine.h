@@ -14,10 +14,12 @@ struct CommandLine {
     int height = 0;               // --height H
     int shadowMapSize = 0;        // --shadow-map-size S
     std::string report = "timedemo";  // --report PREFIX: PREFIX.csv and PREFIX.svg
+    bool help = false;            // --help or -h: the usage, and nothing else
 };
 
-// False with a one-line message for an unknown or malformed argument, or for
-// two of --record, --replay and --timedemo. A repeated number takes the last.
+// False with a one-line message for an unknown or malformed argument, for
+// two of --record, --replay and --timedemo, or for --frames without one of
+// them. A repeated number takes the last. --help stops the reading.
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error);
 
 // Window and shadow-map sizes given on the command line, over CONFIG.txt's.

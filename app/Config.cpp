@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -47,9 +48,9 @@ void applyConfigDefaults(Settings& settings, Camera& camera) {
     camera.horizontalAngle = -2.57f;
     camera.verticalAngle = -0.5f;
     camera.mouseSpeed = 0.002f;
-    camera.walkSpeed = 1.0f;
+    camera.walkSpeed = camera.walkSpeedSetting = Camera::defaultWalkSpeed;
     camera.padLookSpeed = 1.5f;
-    camera.padSpeed = 5.0f;
+    camera.padSpeed = camera.padSpeedSetting = Camera::defaultPadSpeed;
 }
 
 void readConfig(std::istream& in, Settings& settings, Camera& camera) {
@@ -71,9 +72,9 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera) {
         case 15: camera.horizontalAngle = configFloat(value); break;
         case 16: camera.verticalAngle = configFloat(value); break;
         case 17: camera.mouseSpeed = configFloat(value); break;
-        case 18: camera.walkSpeed = configFloat(value); break;
+        case 18: camera.walkSpeed = camera.walkSpeedSetting = configFloat(value); break;
         case 19: camera.padLookSpeed = configFloat(value); break;
-        case 20: camera.padSpeed = configFloat(value); break;
+        case 20: camera.padSpeed = camera.padSpeedSetting = configFloat(value); break;
         case 23: settings.freezeMeters = configBool(value); break;
         default: break;  // lines without a setting
         }
@@ -82,8 +83,17 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera) {
 
 bool loadConfig(const std::string& path, Settings& settings, Camera& camera) {
     applyConfigDefaults(settings, camera);
-    std::ifstream file(path);
-    if (!file) return false;
-    readConfig(file, settings, camera);
+    std::ifstream file(path, std::ios::binary);
+    std::string text;
+    std::string line;
+    bool anyValue = false;
+    for (int number = 1; number <= configLineCount && std::getline(file, line); ++number) {
+        anyValue = anyValue || line.find(" = ") != std::string::npos;
+        text += line + '\n';
+    }
+    // A folder opens but reads nothing; a binary file has no " = " lines or has NULs.
+    if (file.bad() || !anyValue || text.find('\0') != std::string::npos) return false;
+    std::istringstream in(text);
+    readConfig(in, settings, camera);
     return true;
 }

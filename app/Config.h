@@ -29,7 +29,8 @@ void applyConfigDefaults(Settings& settings, Camera& camera);
 void readConfig(std::istream& in, Settings& settings, Camera& camera);
 
 // Defaults, then the file at `path`. Returns false when the file cannot be
-// opened (the defaults stand; the caller reports it).
+// read, or its first lines are no settings text (no line with " = ", or NUL
+// bytes): the defaults stand and the caller reports it.
 bool loadConfig(const std::string& path, Settings& settings, Camera& camera);
 
 // The value conversions of the file: C atoi and atof, except that integers

@@ -7,6 +7,7 @@
 #include "render/Renderer.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -67,6 +68,18 @@ DemoSession::DemoSession(const CommandLine& commandLine, Clock::time_point start
 DemoSession::~DemoSession() = default;
 
 bool DemoSession::load(std::string& error) {
+    if (options.mode == CommandLine::Mode::Record) {
+        // Asked now, not after a whole session is played. Opened for
+        // appending, so an older demo of that name lasts until the save.
+        std::error_code ignored;
+        const bool existed = std::filesystem::exists(options.demoPath, ignored);
+        if (!std::ofstream(options.demoPath, std::ios::app)) {
+            error = "demo " + options.demoPath + ": cannot be written";
+            return false;
+        }
+        if (!existed) std::filesystem::remove(options.demoPath, ignored);
+        return true;
+    }
     if (options.mode != CommandLine::Mode::Replay && options.mode != CommandLine::Mode::Timedemo) return true;
     demo::Demo demo;
     if (!demo::loadDemo(options.demoPath, demo, error)) {

@@ -33,7 +33,8 @@ public:
     DemoSession(const CommandLine& options, Clock::time_point processStart);
     ~DemoSession() override;
 
-    // Reads the demo of a replay or timedemo. False with a message naming the file.
+    // Reads the demo of a replay or timedemo, or makes sure a recording can
+    // be written. False with a message naming the file.
     bool load(std::string& error);
     // The input the game runs on: the device, a recorder around it, or the replay.
     InputSource& input(InputSource& device);

@@ -1,10 +1,12 @@
 #include "app/SettingsCheck.h"
 
+#include "app/Camera.h"
 #include "app/Config.h"
 
 #include <algorithm>
 #include <cmath>
 #include <ostream>
+#include <tuple>
 
 namespace {
 
@@ -21,6 +23,48 @@ void clampSetting(int& value, int low, int high, const char* name, std::ostream&
 
 }  // namespace
 
+void checkConfigNumbers(Settings& settings, Camera& camera, std::ostream& console) {
+    Settings defaults;
+    Camera start;
+    applyConfigDefaults(defaults, start);
+    // `alsoIn` holds a copy the file sets together with the setting.
+    const struct {
+        const char* name;
+        float* value;
+        float fallback;
+        float* alsoIn;
+    } numbers[] = {
+        {"ambient light", &settings.ambient, defaults.ambient, nullptr},
+        {"start x", &camera.startPosition.x, start.startPosition.x, &camera.position.x},
+        {"start y", &camera.startPosition.y, start.startPosition.y, &camera.position.y},
+        {"start z", &camera.startPosition.z, start.startPosition.z, &camera.position.z},
+        {"horizontal angle", &camera.horizontalAngle, start.horizontalAngle, nullptr},
+        {"vertical angle", &camera.verticalAngle, start.verticalAngle, nullptr},
+        {"mouse speed", &camera.mouseSpeed, start.mouseSpeed, nullptr},
+        {"walk speed", &camera.walkSpeedSetting, start.walkSpeedSetting, &camera.walkSpeed},
+        {"game pad look speed", &camera.padLookSpeed, start.padLookSpeed, nullptr},
+        {"game pad walk speed", &camera.padSpeedSetting, start.padSpeedSetting, &camera.padSpeed},
+    };
+    for (const auto& number : numbers) {
+        if (std::isfinite(*number.value)) continue;
+        console << number.name << ' ' << *number.value << " in CONFIG.txt is not a finite number; using "
+                << number.fallback << std::endl;
+        *number.value = number.fallback;
+        if (number.alsoIn != nullptr) *number.alsoIn = number.fallback;
+    }
+}
+
+void fitWindowToScreen(Settings& settings, int screenWidth, int screenHeight, std::ostream& console) {
+    for (auto [value, screen, name] : {std::tuple(&settings.width, screenWidth, "window width"),
+                                       std::tuple(&settings.height, screenHeight, "window height")}) {
+        if (*value < 1) {
+            console << name << ' ' << *value << " in CONFIG.txt: no window can be that small" << std::endl;
+        } else if (screen > 0) {
+            clampSetting(*value, 1, screen, name, console, "what the screen allows");
+        }
+    }
+}
+
 void checkSettings(Settings& settings, const GlLimits& limits, std::ostream& console) {
     const int textureEdge = std::min(orUnlimited(limits.maxTextureSize), orUnlimited(limits.maxRenderbufferSize));
     if (settings.shadowMapSize > maxShadowMapSize && textureEdge > maxShadowMapSize) {
@@ -34,8 +78,4 @@ void checkSettings(Settings& settings, const GlLimits& limits, std::ostream& con
                  console);
     clampSetting(settings.height, 1, std::min(textureEdge, orUnlimited(limits.maxViewportHeight)),
                  "window height", console);
-    if (!std::isfinite(settings.ambient)) {
-        console << "ambient light " << settings.ambient << " is not a finite number; using 0.2" << std::endl;
-        settings.ambient = 0.2f;
-    }
 }

@@ -16,6 +16,7 @@
 #include <GL/glew.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -49,14 +50,23 @@ void enterDataFolder(CommandLine& options, const char* executable) {
 
 int main(int argc, char** argv) {
     const auto processStart = std::chrono::steady_clock::now();
+    // Each console line goes out as it is written, into a pipe or file too
+    // (std::cout writes through stdout): a log cut short by a crash still
+    // has everything up to it.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     CommandLine options;
     std::string error;
     if (!parseCommandLine(argc, argv, options, error)) {
         std::cout << error << '\n' << commandLineUsage() << std::flush;
         return 1;
     }
+    if (options.help) {
+        std::cout << commandLineUsage() << std::flush;
+        return 0;
+    }
     enterDataFolder(options, argv[0]);
-    // A demo that cannot be replayed is refused before anything opens.
+    // A demo that cannot be replayed, or a recording that cannot be saved,
+    // is refused before anything opens.
     DemoSession session(options, processStart);
     if (!session.load(error)) {
         std::cout << error << std::endl;
@@ -69,10 +79,14 @@ int main(int argc, char** argv) {
 
     // The player's own settings, if there are any, stand in for the shipped ones.
     if (!loadConfig(folders::configFile("CONFIG.txt"), settings, camera)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
+    checkConfigNumbers(settings, camera, std::cout);
     applyOverrides(options, settings);
     camera.updateVectors();
 
     Window window;
+    if (!window.start()) murk::fatalError("GLFW failed");
+    const Window::Size screen = window.largestSize(settings.windowed);
+    fitWindowToScreen(settings, screen.width, screen.height, std::cout);
     switch (window.open(settings.width, settings.height, settings.windowed, settings.refreshRate)) {
     case Window::OpenResult::GlfwFailed: murk::fatalError("GLFW failed");
     case Window::OpenResult::NoWindow: murk::fatalError("No window");

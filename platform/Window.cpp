@@ -2,11 +2,34 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+
 Window::~Window() { terminate(); }
 
+bool Window::start() {
+    if (!glfwRunning) glfwRunning = glfwInit() == GLFW_TRUE;
+    return glfwRunning;
+}
+
+Window::Size Window::largestSize(bool windowed) const {
+    GLFWmonitor* monitor = glfwRunning ? glfwGetPrimaryMonitor() : nullptr;
+    if (monitor == nullptr) return {};
+    Size largest;
+    if (windowed) {
+        if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) largest = {mode->width, mode->height};
+        return largest;
+    }
+    int count = 0;
+    const GLFWvidmode* modes = glfwGetVideoModes(monitor, &count);
+    for (int i = 0; modes != nullptr && i < count; ++i) {
+        largest.width = std::max(largest.width, modes[i].width);
+        largest.height = std::max(largest.height, modes[i].height);
+    }
+    return largest;
+}
+
 Window::OpenResult Window::open(int width, int height, bool windowed, int refreshRate) {
-    if (glfwInit() != GLFW_TRUE) return OpenResult::GlfwFailed;
-    glfwRunning = true;
+    if (!start()) return OpenResult::GlfwFailed;
 
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);

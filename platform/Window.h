@@ -9,15 +9,26 @@ struct GLFWwindow;
 class Window {
 public:
     enum class OpenResult { Ok, GlfwFailed, NoWindow };
+    struct Size {
+        int width = 0;
+        int height = 0;
+    };
 
     Window() = default;
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    // glfwInit, the context hints, then a window titled "Murkhaven", full
-    // screen on the primary monitor unless windowed. On NoWindow GLFW has
-    // already been terminated. On Ok the context is current.
+    // glfwInit, so the screen can be asked before there is a window. False
+    // when GLFW cannot start.
+    bool start();
+    // The largest window the primary monitor shows whole: its current mode
+    // (the desktop) for a window, its largest mode for full screen. 0 x 0
+    // before start() or without a monitor.
+    Size largestSize(bool windowed) const;
+    // start() unless done, the context hints, then a window titled
+    // "Murkhaven", full screen on the primary monitor unless windowed. On
+    // NoWindow GLFW has already been terminated. On Ok the context is current.
     OpenResult open(int width, int height, bool windowed, int refreshRate);
 
     bool shouldClose() const;

@@ -81,12 +81,16 @@ TEST(Camera, StickDeadZoneAndFullDeflection) {
     EXPECT_NEAR(Camera::stickValue(-32768), -1.0f, 1e-6f);  // not a hair beyond
 }
 
+// Eye height, both walking speeds, crouching; the speeds scale with CONFIG.txt's (defaults 1 and 5).
 TEST(Camera, CrouchAndStandValues) {
-    Camera camera;
-    for (const auto& [crouched, want] : {std::pair{true, glm::vec4(0.6f, 1, 1, 1)},
-                                         std::pair{false, glm::vec4(1.2f, 1.5f, 1.5f, 0)}}) {
-        camera.setCrouch(crouched);  // eye height, both walking speeds, crouching
-        EXPECT_EQ(glm::vec4(camera.position.y, camera.walkSpeed, camera.padSpeed, camera.crouching), want);
+    struct Case { float walk, pad; bool crouched; glm::vec4 want; };
+    for (const Case& c : {Case{1, 5, true, {0.6f, 1, 1, 1}}, Case{1, 5, false, {1.2f, 1.5f, 1.5f, 0}},
+                          Case{2, 2.5f, true, {0.6f, 2, 0.5f, 1}}, Case{0.5f, 10, false, {1.2f, 0.75f, 3, 0}}}) {
+        Camera camera;
+        camera.walkSpeedSetting = c.walk;
+        camera.padSpeedSetting = c.pad;
+        camera.setCrouch(c.crouched);
+        EXPECT_EQ(glm::vec4(camera.position.y, camera.walkSpeed, camera.padSpeed, camera.crouching), c.want);
     }
 }
 

@@ -1,9 +1,13 @@
 // Command lines: what good ones set, and the one-line message for bad ones.
 #include "app/CommandLine.h"
 #include "app/Config.h"
+#include "app/DemoSession.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <tuple>
 #include <vector>
 
@@ -38,6 +42,7 @@ TEST(CommandLine, GoodLines) {
         std::string error;
         ASSERT_TRUE(parse(c.args, error)) << error;
         EXPECT_EQ(options.mode, c.mode);
+        EXPECT_FALSE(options.help);
         EXPECT_EQ(std::tie(options.demoPath, options.frames, options.width, options.height, options.shadowMapSize,
                            options.report),
                   std::tuple(c.demo, c.frames, c.width, c.height, c.shadow, c.report));
@@ -52,6 +57,8 @@ TEST(CommandLine, BadLines) {
     const std::pair<Args, std::string> cases[] = {
         {{"--frames"}, "--frames needs a value"},
         {{"stray"}, "unknown argument stray"},
+        {{"--bogus"}, "unknown argument --bogus"},
+        {{"--frames", "5"}, "--frames needs --record, --replay or --timedemo"},
         {{"--fullscreen", "1"}, "unknown argument --fullscreen"},
         {{"--frames", "0"}, "--frames needs a whole number from 1 to 1073741824, not \"0\""},
         {{"--frames", "1073741825"}, "--frames needs a whole number from 1 to 1073741824, not \"1073741825\""},
@@ -69,6 +76,33 @@ TEST(CommandLine, BadLines) {
         EXPECT_FALSE(parse(args, error)) << message;
         EXPECT_EQ(error, message);
     }
+}
+
+TEST(CommandLine, HelpStopsTheReading) {
+    for (const Args& args : {Args{"--help"}, Args{"-h"}, Args{"--width", "640", "-h", "--bogus"}}) {
+        std::string error;
+        EXPECT_TRUE(parse(args, error)) << error;
+        EXPECT_TRUE(options.help);
+    }
+}
+
+// Refused before the game starts, not after a session is played; an older
+// demo of that name is kept until the save, and no empty file is left.
+TEST(CommandLine, ARecordingMustBeWritable) {
+    const std::string dir = testing::TempDir();
+    std::filesystem::remove(dir + "fresh.mdemo");
+    std::ofstream(dir + "old.mdemo") << "old";
+    for (const auto& [path, writable] : {std::pair{dir + "fresh.mdemo", true}, std::pair{dir + "old.mdemo", true},
+                                         std::pair{dir, false}, std::pair{std::string("/nonexistent/a.mdemo"), false}}) {
+        CommandLine record;
+        record.mode = CommandLine::Mode::Record;
+        record.demoPath = path;
+        std::string error;
+        EXPECT_EQ(DemoSession(record, DemoSession::Clock::now()).load(error), writable);
+        EXPECT_EQ(error, writable ? "" : "demo " + path + ": cannot be written");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "fresh.mdemo"));
+    EXPECT_EQ((std::stringstream() << std::ifstream(dir + "old.mdemo").rdbuf()).str(), "old");
 }
 
 }  // namespace

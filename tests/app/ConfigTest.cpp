@@ -1,11 +1,16 @@
 // CONFIG.txt: settings by line number, C conversions, defaults for what the file lacks.
 #include "app/Camera.h"
 #include "app/Config.h"
+#include "app/SettingsCheck.h"
 
 #include <gtest/gtest.h>
 
+#include <glm/vec2.hpp>
+
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -29,7 +34,9 @@ const std::vector<std::string> fullFile{
 const std::vector<float> fullValues{800, 600, 0, 75, 0.35f, 512, 1.5f, 2.5f, -3.5f,
                                     0.25f, -0.125f, 0.004f, 2, 3, 4, 1};
 
-std::vector<float> read(const std::vector<std::string>& lines, const char* ending = "\n") {
+// With a console, the numbers are checked as at start-up.
+std::vector<float> read(const std::vector<std::string>& lines, const char* ending = "\n",
+                        std::ostream* console = nullptr) {
     std::string text;
     for (const std::string& line : lines) text += line + ending;
     std::istringstream in(text);
@@ -37,6 +44,13 @@ std::vector<float> read(const std::vector<std::string>& lines, const char* endin
     Camera camera;
     applyConfigDefaults(settings, camera);
     readConfig(in, settings, camera);
+    if (console != nullptr) {
+        checkConfigNumbers(settings, camera, *console);
+        EXPECT_EQ(camera.position, camera.startPosition);
+    }
+    // The speeds in force until the first crouch or stand, and what those scale with.
+    EXPECT_EQ(glm::vec2(camera.walkSpeed, camera.padSpeed),
+              glm::vec2(camera.walkSpeedSetting, camera.padSpeedSetting));
     return fields(settings, camera);
 }
 
@@ -72,13 +86,60 @@ TEST(Config, NumbersAndSwitchesReadLikeC) {
     for (const char* text : {"true", "True", "TRUE ", " TRUE", "1", "YES"}) EXPECT_FALSE(configBool(text)) << text;
 }
 
-TEST(Config, MissingFileGivesDefaultsAndLeavesTheEyeAlone) {
-    Settings settings;
-    settings.width = 5;
-    Camera camera;
-    EXPECT_FALSE(loadConfig("/nonexistent/CONFIG.txt", settings, camera));
-    EXPECT_EQ(fields(settings, camera), defaults);
-    EXPECT_EQ(camera.position, glm::vec3(0.0f));
+// nan, inf and numbers beyond a float go back to the default, one line each.
+TEST(Config, NumbersThatAreNotFiniteFallBackToTheirDefaults) {
+    std::ostringstream console;
+    EXPECT_EQ(read(fullFile, "\n", &console), fullValues);
+    EXPECT_EQ(console.str(), "");
+    std::vector<std::string> lines = fullFile;
+    std::vector<float> want = fullValues;
+    const char* notFinite[] = {"nan", "inf", "-inf", "1e40", "-nan"};
+    int k = 0;
+    for (int number : {6, 12, 13, 14, 15, 16, 17, 18, 19, 20})
+        lines[static_cast<std::size_t>(number - 1)] = std::string("x = ") + notFinite[k++ % 5];
+    for (std::size_t i : {4, 6, 7, 8, 9, 10, 11, 12, 13, 14}) want[i] = defaults[i];
+    EXPECT_EQ(read(lines, "\n", &console), want);
+    const std::string said = console.str();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 10) << said;
+    EXPECT_NE(said.find("\nstart z inf in CONFIG.txt is not a finite number; using 0.262\n"), std::string::npos);
+}
+
+// A folder, binary garbage or text without settings reads as no file at all.
+TEST(Config, UnreadableFilesGiveDefaultsAndLeaveTheEyeAlone) {
+    const std::string dir = testing::TempDir();
+    std::ofstream(dir + "binary.txt") << "window width = 800\n" << std::string("\0\x7f\0", 3) << "height = 600\n";
+    std::ofstream(dir + "labels.txt") << "window width 800\nwindow height: 600\n";
+    for (const std::string& path : {std::string("/nonexistent/CONFIG.txt"), dir, dir + "binary.txt", dir + "labels.txt"}) {
+        Settings settings;
+        settings.width = 5;
+        Camera camera;
+        EXPECT_FALSE(loadConfig(path, settings, camera)) << path;
+        EXPECT_EQ(fields(settings, camera), defaults);
+        EXPECT_EQ(camera.position, glm::vec3(0.0f));
+    }
+}
+
+// Before the window is made; 0 x 0 is a screen that did not say.
+TEST(Config, TheWindowFitsTheScreen) {
+    struct Case { int width, height, screenWidth, screenHeight, wantWidth, wantHeight; const char* console; };
+    const Case cases[] = {
+        {100000, 720, 1280, 720, 1280, 720, "window width 100000 clamped to 1280 (what the screen allows)\n"},
+        {16384, 16384, 1920, 1080, 1920, 1080, "window width 16384 clamped to 1920 (what the screen allows)\n"
+                                               "window height 16384 clamped to 1080 (what the screen allows)\n"},
+        {1280, 720, 1280, 720, 1280, 720, ""},
+        {5000, 4000, 0, 0, 5000, 4000, ""},
+        {0, -3, 1280, 720, 0, -3, "window width 0 in CONFIG.txt: no window can be that small\n"
+                                  "window height -3 in CONFIG.txt: no window can be that small\n"},
+    };
+    for (const Case& c : cases) {
+        Settings settings;
+        settings.width = c.width;
+        settings.height = c.height;
+        std::ostringstream console;
+        fitWindowToScreen(settings, c.screenWidth, c.screenHeight, console);
+        EXPECT_EQ(glm::ivec2(settings.width, settings.height), glm::ivec2(c.wantWidth, c.wantHeight));
+        EXPECT_EQ(console.str(), c.console);
+    }
 }
 
 TEST(Config, ShippedFileHoldsTheDefaultsAndPlacesTheEye) {

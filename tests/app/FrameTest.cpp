@@ -10,6 +10,7 @@
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
 #include "scene/World.h"
+#include "tests/support/Process.h"
 #include "tests/support/TestGame.h"
 
 using murk::test::holding;
@@ -268,6 +269,21 @@ TEST_F(Frame, SoundsPlayInGameAndTheFootstepsOnlyWhileWalking) {
     frame(keys({}));
     EXPECT_FALSE(sounds.isPlaying(ids.footstepsSound));
     EXPECT_TRUE(sounds.isPlaying(ids.staticTvSound));
+}
+
+// The game itself through a pipe. --help answers and ends well; in play,
+// killed while it runs, what it said is already out, and a window larger
+// than the screen was cut down before it was made.
+TEST_F(Frame, TheGameThroughAPipe) {
+    const std::string game = MURK_BINARY_DIR "/app/murkhaven";
+    const auto help = murk::test::runProcess({game, "--help"}, MURK_DATA_DIR, 10);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.output.rfind("usage: murkhaven", 0), 0u) << help.output;
+    const auto run = murk::test::runProcess(
+        {game, "--width", "16384", "--height", "16384", "--shadow-map-size", "16"}, MURK_DATA_DIR, 2);
+    EXPECT_TRUE(run.timedOut);
+    EXPECT_EQ(run.output.rfind("window width 16384 clamped to ", 0), 0u) << run.output;
+    EXPECT_NE(run.output.find("\nreading "), std::string::npos);  // a line ended by '\n' alone
 }
 
 }  // namespace
