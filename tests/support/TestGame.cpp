@@ -7,6 +7,7 @@
 
 #include "app/Frame.h"
 #include "app/GameSetup.h"
+#include "physics/PhysicsWorld.h"
 #include "render/Renderer.h"
 #include "tests/support/GlContext.h"
 
@@ -38,6 +39,17 @@ TestGame::~TestGame() {
 
 void TestGame::startPlaying() {
     frame(holding({Key::Space}, *context), 0.1, false);
+}
+
+void TestGame::place(float x, float floor, float z, float yaw) {
+    PhysicsWorld& physics = *context->physicsWorld;
+    // The capsule's centre: feet, contact margin, radius, half the standing
+    // height and a centimetre to settle.
+    physics.setControllerPosition(x, floor + 0.62, z);
+    physics.fallVelocity = 0.0;
+    context->camera.horizontalAngle = yaw;
+    context->camera.verticalAngle = 0.0f;
+    context->camera.updateVectors();
 }
 
 bool TestGame::frame(const Controls& controls, double dt, bool draw) {

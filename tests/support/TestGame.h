@@ -36,6 +36,9 @@ public:
 
     // Space in the title screen: a game starts.
     void startPlaying();
+    // Puts the player's feet on `floor` at (x, z), still, looking level along
+    // yaw (radians; the view runs along (sin yaw, cos yaw) on the ground).
+    void place(float x, float floor, float z, float yaw);
     // One frame as the loop runs it, dt after the previous one: the update,
     // then the picture unless draw is false. True for a playing frame.
     bool frame(const Controls& controls, double dt = 0.1, bool draw = true);
