@@ -29,7 +29,7 @@ TEST(BinaryRuns, OneDamagedFileEach) {
     const Row rows[] = {
         {"CONFIG.txt", "\nwidth = 160\nheight = 120\nwindowed = TRUE\nrate = 60\nambient = nan\n\n\nshadow = 0\n", 0,
          {"shadow map size 0 clamped to 16 (what the GL allows)\n",
-          "ambient light nan is not a finite number; using 0.2\n", played}},
+          "ambient light nan in CONFIG.txt is not a finite number; using 0.2\n", played}},
         {"SCENE.txt", garbage, 0,
          {"SCENE.txt: no \"//PLAYER OBJECTS\" before the end of the file\n",
           "SCENE.txt: level incomplete, 0 scene objects (at least 5 needed); no pick-ups\n", played}},
@@ -37,7 +37,7 @@ TEST(BinaryRuns, OneDamagedFileEach) {
         {"Shader/default.frag", garbage, 255, {"compile fehler\n"}},
         {"Assets/Sounds/enemy_rawr.wav", garbage, 0,
          {"sound not loaded: Assets/Sounds/enemy_rawr.wav (not a sound file libsndfile can read)\n", played}},
-        {"Assets/Textures/Start.jpg", garbage, 0, {"texture not found: Assets/Textures/Start.jpg\n", played}},
+        {"Assets/Textures/Start.jpg", garbage, 0, {"cannot read image: Assets/Textures/Start.jpg\n", played}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
