@@ -1,0 +1,6 @@
+#version 330 core
+in vec4 colour;
+out vec4 fragColor;
+void main() {
+    fragColor = colour   // missing semicolon
+}
