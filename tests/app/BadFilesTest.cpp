@@ -322,14 +322,15 @@ TEST(ImportedMesh, OnlyWholeTrianglesInsideTheMeshAreKept) {
 TEST_F(BadFiles, ShaderFaultsEndTheGameWithTheirMessage) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child makes its own GL context
     const std::string frag = slurp(data / "Shader/default.frag");
-    const std::string compile = "compile fehler\n";
+    const std::string compile = "compile fehler\nShader/bad.frag\n.";
     struct Row { const char* damage; std::string file; Bytes bytes; int status; std::string says; };
     const Row rows[] = {
-        {"missing", "Shader/bad.frag", std::nullopt, 255, "shader-file konnte nicht geöffnet werden\n"},
+        {"missing", "Shader/bad.frag", std::nullopt, 255, "shader-file konnte nicht geöffnet werden\nShader/bad.frag\n"},
         {"empty", "Shader/bad.frag", "", 255, "shader-file ist leer\nShader/bad.frag\n"},
         {"garbage", "Shader/bad.frag", garbage(4096), 255, compile},
         {"cut short", "Shader/bad.frag", frag.substr(0, frag.size() / 3), 255, compile},
-        {"no main", "Shader/bad.frag", "#version 330 core\nout vec4 fragColor;\n", 255, "fehler beim linken\n"},
+        {"no main", "Shader/bad.frag", "#version 330 core\nout vec4 fragColor;\n", 255,
+         "fehler beim linken\nShader/default.vert, Shader/bad.frag\n."},
         {"good, under an odd name", "Shader/Mein Shader \xc3\xa4\xc3\xb6\xc3\xbc.frag", frag, 0, ""},
     };
     for (const Row& row : rows) {
