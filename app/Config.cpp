@@ -76,6 +76,9 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera) {
         case 19: camera.padLookSpeed = configFloat(value); break;
         case 20: camera.padSpeed = camera.padSpeedSetting = configFloat(value); break;
         case 23: settings.freezeMeters = configBool(value); break;
+        case configLine::subtitles: settings.subtitles = configBool(value); break;
+        case configLine::brightness: settings.brightness = configFloat(value); break;
+        case configLine::invertY: settings.invertY = configBool(value); break;
         default: break;  // lines without a setting
         }
     }

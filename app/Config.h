@@ -14,11 +14,22 @@ struct Settings {
     float ambient = 0.2f;       // shader uniform "ambient"
     int shadowMapSize = 1024;   // edge of each shadow map in texels
     bool freezeMeters = false;  // energy and fear stand still under the mouse light
+    // Lines after the first 23: what players of the genre expect.
+    bool subtitles = true;    // voice lines and enemy sounds written at the bottom
+    float brightness = 1.0f;  // gamma of the final pass; 1 keeps the picture as made
+    bool invertY = false;     // mouse and pad look up when pushed down
 };
 
 // CONFIG.txt is read by line number: the text before " = " is a label for
-// people, the value follows it. Only the first 23 lines count.
-constexpr int configLineCount = 23;
+// people, the value follows it. The first 23 lines keep the meaning they
+// always had; the game's own settings follow on the lines after them, so an
+// older file still reads as it did.
+constexpr int configLineCount = 26;
+namespace configLine {
+inline constexpr int subtitles = 24;
+inline constexpr int brightness = 25;
+inline constexpr int invertY = 26;
+}  // namespace configLine
 
 // Puts the values used when CONFIG.txt is missing into the settings and the
 // camera. The camera's position is left alone: the first game moves it.

@@ -21,18 +21,18 @@ std::vector<float> fields(const Settings& s, const Camera& c) {
     return {float(s.width), float(s.height), float(s.windowed), float(s.refreshRate), s.ambient,
             float(s.shadowMapSize), c.startPosition.x, c.startPosition.y, c.startPosition.z,
             c.horizontalAngle, c.verticalAngle, c.mouseSpeed, c.walkSpeed, c.padLookSpeed, c.padSpeed,
-            float(s.freezeMeters)};
+            float(s.freezeMeters), float(s.subtitles), s.brightness, float(s.invertY)};
 }
 const std::vector<float> defaults{1280, 720, 1, 60, 0.2f, 1024, 2.92f, 0.8f, 0.262f,
-                                  -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0};
+                                  -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0, 1, 1, 0};
 // Lines without a setting carry values too: a reader that counts wrong picks them up.
 const std::vector<std::string> fullFile{
     "settings = 9", "width = 800", "height = 600", "windowed = FALSE", "refresh = 75", "ambient = 0.35",
     "x = 9", "x = 9", "shadow map = 512", "x = 9", "x = 9", "x = 1.5", "y = 2.5", "z = -3.5",
     "h = 0.25", "v = -0.125", "mouse = 0.004", "walk = 2", "pad look = 3", "pad walk = 4",
-    "x = 9", "x = 9", "freeze = TRUE"};
+    "x = 9", "x = 9", "freeze = TRUE", "subtitles = FALSE", "brightness = 1.5", "invert = TRUE"};
 const std::vector<float> fullValues{800, 600, 0, 75, 0.35f, 512, 1.5f, 2.5f, -3.5f,
-                                    0.25f, -0.125f, 0.004f, 2, 3, 4, 1};
+                                    0.25f, -0.125f, 0.004f, 2, 3, 4, 1, 0, 1.5f, 1};
 
 // With a console, the numbers are checked as at start-up.
 std::vector<float> read(const std::vector<std::string>& lines, const char* ending = "\n",
@@ -66,11 +66,11 @@ TEST(Config, OddSeparatorsShortFilesAndLinesPastTheLast) {
     lines[4] = " =  120";      // no label, a leading space
     lines.resize(12);          // ends at start x
     EXPECT_EQ(read(lines), (std::vector<float>{0, 720, 0, 120, 0.35f, 512, 1.5f, 0.8f, 0.262f,
-                                               -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0}));
+                                               -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0, 1, 1, 0}));
     lines = fullFile;
-    lines.back() = "freeze = FALSE";
-    lines.insert(lines.end(), configLineCount, "freeze = TRUE");
-    EXPECT_EQ(read(lines).back(), 0.0f);  // freeze
+    lines.back() = "invert = FALSE";
+    lines.insert(lines.end(), configLineCount, "invert = TRUE");
+    EXPECT_EQ(read(lines).back(), 0.0f);  // lines past the last setting are not read
 }
 
 TEST(Config, NumbersAndSwitchesReadLikeC) {
