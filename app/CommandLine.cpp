@@ -20,7 +20,7 @@ bool positive(const char* text, int limit, int& value) {
 
 const char* commandLineUsage() {
     return "usage: murkhaven [--record FILE | --replay FILE | --timedemo FILE] [--frames N]\n"
-           "                 [--width W] [--height H] [--shadow-map-size S] [--report PREFIX]\n"
+           "                 [--width W] [--height H] [--shadow-map-size S] [--report PREFIX] [--floor]\n"
            "       murkhaven --help\n";
 }
 
@@ -40,6 +40,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
         if (name == "--help" || name == "-h") {
             options.help = true;
             return true;
+        }
+        if (name == "--floor") {
+            options.floor = true;
+            continue;
         }
         Mode mode = Mode::Play;
         if (name == "--record") mode = Mode::Record;
@@ -78,6 +82,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
                     value + "\"";
             return false;
         }
+    }
+    if (options.floor && options.mode != Mode::Timedemo) {
+        error = "--floor needs --timedemo";
+        return false;
     }
     // Only a demo session counts frames: in play the number would do nothing.
     if (options.frames > 0 && options.mode == Mode::Play) {

@@ -15,6 +15,7 @@ struct CommandLine {
     int shadowMapSize = 0;        // --shadow-map-size S
     std::string report = "timedemo";  // --report PREFIX: PREFIX.csv and PREFIX.svg
     bool help = false;            // --help or -h: the usage, and nothing else
+    bool floor = false;           // --floor: after a timedemo, the same frames of bare full-screen passes
 };
 
 // False with a one-line message for an unknown or malformed argument, for

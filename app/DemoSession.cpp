@@ -3,6 +3,8 @@
 #include "app/GameContext.h"
 #include "platform/RecordingInput.h"
 #include "platform/ReplayInput.h"
+#include "platform/Window.h"
+#include "render/FloorPasses.h"
 #include "render/GpuTimer.h"
 #include "render/Renderer.h"
 
@@ -153,7 +155,28 @@ bool DemoSession::frameEnds() {
     return !(replayer && replayer->finished());
 }
 
-int DemoSession::finish(GameContext& context) {
+// The same number of frames of nothing but full-screen passes, swapped like
+// the game's: what the frame costs beyond touching every pixel that often.
+void DemoSession::reportFloor(Window& window, int width, int height, double frameMedianMs) {
+    FloorPasses floor(width, height);
+    std::vector<double> floorMs;
+    Clock::time_point last = Clock::now();
+    for (int i = 0; i < std::max(frames, 1); ++i) {
+        floor.draw();
+        window.swapBuffers();
+        const Clock::time_point now = Clock::now();
+        floorMs.push_back(seconds(now - last) * 1e3);
+        last = now;
+    }
+    const double floorMedian = median(floorMs);
+    char text[160];
+    std::snprintf(text, sizeof text, "floor median            %.2f ms (%d one-tap full-screen passes)\n"
+                                     "frame / floor           %.2f x\n",
+                  floorMedian, FloorPasses::passCount, floorMedian > 0.0 ? frameMedianMs / floorMedian : 0.0);
+    std::cout << text << std::flush;
+}
+
+int DemoSession::finish(GameContext& context, Window& window) {
     if (options.mode == CommandLine::Mode::Record) {
         if (!recorder) return 0;
         std::string error;
@@ -198,6 +221,7 @@ int DemoSession::finish(GameContext& context) {
                                 "x" + std::to_string(context.settings.height) + ", shadow maps " +
                                 std::to_string(context.settings.shadowMapSize);
     printReport(std::cout, heading, summary);
+    if (options.floor) reportFloor(window, context.settings.width, context.settings.height, summary.medianMs);
     std::ofstream csv(options.report + ".csv");
     writeCsv(csv, timings);
     std::ofstream svg(options.report + ".svg");

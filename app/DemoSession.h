@@ -14,6 +14,7 @@ class GpuTimer;
 class InputSource;
 class RecordingInput;
 class ReplayInput;
+class Window;
 
 // How a run ended, as a demo keeps it: eye, meters, pick-ups, game state and
 // window title, the numbers exact (hexadecimal) with a readable copy.
@@ -42,9 +43,10 @@ public:
     FrameObserver& observer();
     // Once the scene is set up (GL context current).
     void start(GameContext& context);
-    // After the loop: writes the recording, or reports the replay. Returns the
+    // After the loop: writes the recording, or reports the replay (and, with
+    // --floor, times bare full-screen passes in the same window). Returns the
     // exit status. Releases the GPU timer, so the GL context must still exist.
-    int finish(GameContext& context);
+    int finish(GameContext& context, Window& window);
 
     void frameBegins() override;
     void updateBegins() override;
@@ -52,6 +54,8 @@ public:
     bool frameEnds() override;
 
 private:
+    void reportFloor(Window& window, int width, int height, double frameMedianMs);
+
     CommandLine options;
     Clock::time_point processStart;
     std::unique_ptr<RecordingInput> recorder;

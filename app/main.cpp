@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     session.start(*context);
 
     runFrameLoop(*context, window, session.input(input), session.observer());
-    const int status = session.finish(*context);
+    const int status = session.finish(*context, window);
 
     shutdown(*context);
     context.reset();  // the rest too, while the GL context still exists

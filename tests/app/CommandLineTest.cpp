@@ -30,7 +30,7 @@ TEST(CommandLine, GoodLines) {
                   int applied[3]; };
     const Case cases[] = {
         {{"--timedemo", "demos/walk.mdemo", "--frames", "50", "--width", "640", "--height", "360",
-          "--shadow-map-size", "512", "--report", "/tmp/x"},
+          "--shadow-map-size", "512", "--report", "/tmp/x", "--floor"},
          Mode::Timedemo, "demos/walk.mdemo", 50, 640, 360, 512, "/tmp/x", {640, 360, 512}},
         {{}, Mode::Play, "", 0, 0, 0, 0, "timedemo", {1280, 720, 1024}},
         {{"--record", "a.mdemo", "--frames", "5", "--frames", "7"}, Mode::Record, "a.mdemo", 7, 0, 0, 0, "timedemo",
@@ -43,6 +43,7 @@ TEST(CommandLine, GoodLines) {
         ASSERT_TRUE(parse(c.args, error)) << error;
         EXPECT_EQ(options.mode, c.mode);
         EXPECT_FALSE(options.help);
+        EXPECT_EQ(options.floor, c.mode == Mode::Timedemo);
         EXPECT_EQ(std::tie(options.demoPath, options.frames, options.width, options.height, options.shadowMapSize,
                            options.report),
                   std::tuple(c.demo, c.frames, c.width, c.height, c.shadow, c.report));
@@ -58,6 +59,7 @@ TEST(CommandLine, BadLines) {
         {{"--frames"}, "--frames needs a value"},
         {{"stray"}, "unknown argument stray"},
         {{"--bogus"}, "unknown argument --bogus"},
+        {{"--replay", "a", "--floor"}, "--floor needs --timedemo"},
         {{"--frames", "5"}, "--frames needs --record, --replay or --timedemo"},
         {{"--fullscreen", "1"}, "unknown argument --fullscreen"},
         {{"--frames", "0"}, "--frames needs a whole number from 1 to 1073741824, not \"0\""},
