@@ -17,7 +17,7 @@ void Camera::updateVectors() {
 
 void Camera::mouseLook(float dx, float dy) {
     horizontalAngle += mouseSpeed * dx;
-    verticalAngle = std::clamp(verticalAngle + mouseSpeed * dy, -pitchLimit, pitchLimit);
+    verticalAngle = std::clamp(verticalAngle + mouseSpeed * (invertY ? -dy : dy), -pitchLimit, pitchLimit);
     lookDeltaX = dx;
     lookDeltaY = dy;
     updateVectors();
@@ -59,7 +59,7 @@ glm::dvec3 Camera::gamepadControl(float dt, const GamepadState& pad) {
     horizontalAngle -= padLookSpeed * rx * dt;
     // Clamped like the mouse: past the pole the view turns upside down and
     // forward on the stick walks backwards.
-    verticalAngle = std::clamp(verticalAngle + padLookSpeed * ry * dt, -pitchLimit, pitchLimit);
+    verticalAngle = std::clamp(verticalAngle + padLookSpeed * (invertY ? -ry : ry) * dt, -pitchLimit, pitchLimit);
     lookDeltaX = rx;
     lookDeltaY = ry;
 

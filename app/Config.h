@@ -26,6 +26,7 @@ struct Settings {
 // older file still reads as it did.
 constexpr int configLineCount = 26;
 namespace configLine {
+inline constexpr int mouseSpeed = 17;
 inline constexpr int subtitles = 24;
 inline constexpr int brightness = 25;
 inline constexpr int invertY = 26;
@@ -49,3 +50,20 @@ bool loadConfig(const std::string& path, Settings& settings, Camera& camera);
 int configInt(const std::string& value);
 float configFloat(const std::string& value);
 bool configBool(const std::string& value);
+
+// What F10 keeps for the next start.
+struct SavedSettings {
+    float mouseSpeed = 0.0f;
+    float brightness = 1.0f;
+    bool invertY = false;
+};
+
+// The file's text with the values of the mouse speed, brightness and invert
+// lines replaced; labels, line ends and every other line stay byte for byte.
+// A file too short for them gets them on new lines, labelled as shipped.
+std::string rewriteConfig(const std::string& text, const SavedSettings& values);
+
+// Rewrites the config file at `path`. When it cannot be written (a shared
+// install), the player's own file at `own` is made from it instead. Returns
+// the file written, or empty when neither could be.
+std::string saveConfig(const std::string& path, const std::string& own, const SavedSettings& values);

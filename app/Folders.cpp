@@ -63,11 +63,15 @@ std::string recordingsFolder() {
     return made(fs::path(data.empty() ? home() + "/.local/share" : data) / "murkhaven");
 }
 
-std::string configFile(const std::string& installed) {
+std::string ownConfigFile() {
     const std::string config = environment("XDG_CONFIG_HOME");
-    const fs::path own = fs::path(config.empty() ? home() + "/.config" : config) / "murkhaven" / "CONFIG.txt";
+    return (fs::path(config.empty() ? home() + "/.config" : config) / "murkhaven" / "CONFIG.txt").string();
+}
+
+std::string configFile(const std::string& installed) {
+    const std::string own = ownConfigFile();
     std::error_code error;
-    return fs::is_regular_file(own, error) ? own.string() : installed;
+    return fs::is_regular_file(own, error) ? own : installed;
 }
 
 std::string recordingPath(const std::string& name) {

@@ -24,6 +24,8 @@ std::string recordingsFolder();
 // The player's own CONFIG.txt, $XDG_CONFIG_HOME/murkhaven/CONFIG.txt (or
 // ~/.config/...), when it exists; otherwise `installed`.
 std::string configFile(const std::string& installed);
+// Where the player's own CONFIG.txt is or would be.
+std::string ownConfigFile();
 
 // Where a file named by the player is written: a name without a folder
 // stays in the working directory while that is writable, else it goes to

@@ -3,7 +3,9 @@
 // list of named steps in the order they run.
 #include "app/Frame.h"
 
+#include <algorithm>
 #include <iostream>
+#include <utility>
 
 #include <glm/geometric.hpp>
 
@@ -33,6 +35,9 @@ struct PadFrame {
     bool picked = false;    // the pick ray was cast
     int pickedActor = -1;
 };
+
+constexpr float brightnessShownSeconds = 2.0f;
+constexpr float pickupFlashSeconds = 0.5f;
 
 // --- Steps of a playing frame ---
 
@@ -167,6 +172,37 @@ void updateObjects(GameContext& context, double dt) {
     for (murk::SceneObject* object : context.sceneObjects) object->update(dt);
 }
 
+// F10: never silent, so a player knows which file the next start reads.
+void saveSettings(GameContext& context) {
+    const Camera& camera = context.camera;
+    const std::string written = saveConfig(context.configPath, folders::ownConfigFile(),
+                                           {camera.mouseSpeed, context.settings.brightness, camera.invertY});
+    if (written.empty()) {
+        std::cout << "settings could not be saved to " << context.configPath << std::endl;
+        return;
+    }
+    context.configPath = written;
+    std::cout << "settings saved to " << written << std::endl;
+}
+
+// F6 and F7 brightness (shown on the HUD for a moment), '-' and '=' mouse
+// speed, F10 keeps them. The HUD's brightness bar and pick-up flash fade here.
+void settingsKeys(GameContext& context, const Controls& controls, float dt) {
+    KeyLatches& latches = context.latches;
+    context.brightnessShown = std::max(0.0f, context.brightnessShown - dt);
+    context.pickupFlash = std::max(0.0f, context.pickupFlash - dt);
+    const bool darker = latches.f6.poll(controls, Key::F6);
+    const bool brighter = latches.f7.poll(controls, Key::F7);
+    if (darker != brighter) {
+        context.settings.brightness = rules::stepBrightness(context.settings.brightness, brighter ? 1 : -1);
+        context.brightnessShown = brightnessShownSeconds;
+    }
+    Camera& camera = context.camera;
+    if (latches.minus.poll(controls, Key::Minus)) camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, -1);
+    if (latches.equal.poll(controls, Key::Equal)) camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, 1);
+    if (latches.f10.poll(controls, Key::F10)) saveSettings(context);
+}
+
 // The drawing counts of the last frame and the pick ray's hit.
 void finishTitle(GameContext& context, const PadFrame& pad) {
     if (context.renderer) appendDrawCounts(context.windowTitle, context.renderer->drawCounts());
@@ -184,7 +220,9 @@ void endOfFrameRules(GameContext& context, const Controls& controls, double now)
     context.lamp.direction = context.lampSwing.lampDirection;
 
     if (context.latches.e.poll(controls, Key::E)) {
+        const float held = camera.pickups;
         rules::usePickup(camera.pickups, camera.energy, context.collectedPickups);
+        if (camera.pickups < held) context.pickupFlash = pickupFlashSeconds;
     }
     if (rules::fearLoses(camera.fear)) camera.playing = false;
     context.hasPlayed = true;
@@ -197,6 +235,7 @@ void playingFrame(GameContext& context, const Controls& controls, const FrameTim
     const PadFrame pad = movePlayer(context, controls, time.dt);
     context.camera.headBob(static_cast<float>(time.now));
     debugToggles(context, controls, time.dt);
+    settingsKeys(context, controls, dt);
     lightLogic(context, controls, pad, dt);
     stepPhysics(context, time.dt);
     playFrameSounds(context);
@@ -222,6 +261,10 @@ void restartLatches(KeyLatches& latches, const Controls& controls) {
     for (std::size_t i = 0; i < latches.debugKeys.latches.size(); ++i) {
         latches.debugKeys.latches[i].restart(controls, keys[i]);
     }
+    const std::pair<KeyLatch*, int> settingKeys[] = {
+        {&latches.f6, Key::F6}, {&latches.f7, Key::F7}, {&latches.minus, Key::Minus},
+        {&latches.equal, Key::Equal}, {&latches.f10, Key::F10}};
+    for (const auto& [latch, key] : settingKeys) latch->restart(controls, key);
 }
 
 // --- After the picture is drawn ---
@@ -298,6 +341,10 @@ FrameView frameView(const GameContext& context) {
     view.energy = camera.energy;
     view.wireframe = context.wireframe;
     view.transparency = context.transparency;
+    view.brightness = context.settings.brightness;
+    view.brightnessShown = context.brightnessShown;
+    view.pickupsHeld = static_cast<int>(camera.pickups);
+    view.pickupFlash = context.pickupFlash / pickupFlashSeconds;
     return view;
 }
 

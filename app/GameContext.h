@@ -31,6 +31,9 @@ struct KeyLatches {
     KeyLatch e;                 // use a pick-up
     KeyLatch f12;               // screenshot, every frame
     DebugKeyLatches debugKeys;  // F2, F3, F4, F5, F8, F9
+    KeyLatch f6, f7;            // darker, brighter
+    KeyLatch minus, equal;      // mouse slower, faster
+    KeyLatch f10;               // save those to CONFIG.txt
 };
 
 // Everything long-lived in one game: main owns exactly one, a test builds a
@@ -58,6 +61,9 @@ struct GameContext {
     SpotLight lamp;                       // swings over the hall
     KeyLatches latches;
     bool lastFramePlayed = false;  // the branch of the last frame, for the latches
+    float brightnessShown = 0.0f;  // seconds the brightness bar stays on the HUD
+    float pickupFlash = 0.0f;      // seconds the LIGHT bar still flashes after E
+    std::string configPath = "CONFIG.txt";  // the file read at start-up, and F10 writes
 
     // --- Debug toggles and the window title ---
     bool showFps = false;

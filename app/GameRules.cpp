@@ -103,4 +103,15 @@ bool insideExit(const glm::vec3& eye) {
     return boxes::exitBox.contains(eye);
 }
 
+float stepBrightness(float brightness, int steps) {
+    // Rounded to the step, so ten presses up and ten down come back to 1.0 exactly.
+    const float stepped = std::round((brightness + brightnessStep * static_cast<float>(steps)) * 10.0f) / 10.0f;
+    return std::clamp(stepped, minBrightness, maxBrightness);
+}
+
+float stepMouseSpeed(float mouseSpeed, int steps) {
+    const float factor = steps > 0 ? 1.25f : 0.8f;
+    return std::clamp(mouseSpeed * factor, minMouseSpeed, maxMouseSpeed);
+}
+
 }  // namespace rules

@@ -69,4 +69,17 @@ LampSwing swingLamp(double t);
 bool fearLoses(float fear);
 bool insideExit(const glm::vec3& eye);
 
+// F6 and F7: the picture's gamma one step darker (-1) or brighter (+1),
+// kept where a screen still shows something.
+constexpr float brightnessStep = 0.1f;
+constexpr float minBrightness = 0.5f;
+constexpr float maxBrightness = 2.5f;
+float stepBrightness(float brightness, int steps);
+
+// '-' and '=': mouse look slower (-1) or faster (+1) by a quarter, kept
+// between a crawl and a spin of the whole view within a few pixels.
+constexpr float minMouseSpeed = 0.0002f;  // radians per pixel
+constexpr float maxMouseSpeed = 0.02f;
+float stepMouseSpeed(float mouseSpeed, int steps);
+
 }  // namespace rules

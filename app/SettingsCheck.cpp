@@ -2,6 +2,7 @@
 
 #include "app/Camera.h"
 #include "app/Config.h"
+#include "app/GameRules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,6 +52,12 @@ void checkConfigNumbers(Settings& settings, Camera& camera, std::ostream& consol
                 << number.fallback << std::endl;
         *number.value = number.fallback;
         if (number.alsoIn != nullptr) *number.alsoIn = number.fallback;
+    }
+    // Beyond the range F6 and F7 reach the picture is black or white; nan fails both tests.
+    if (!(settings.brightness >= rules::minBrightness && settings.brightness <= rules::maxBrightness)) {
+        console << "brightness " << settings.brightness << " in CONFIG.txt is not between " << rules::minBrightness
+                << " and " << rules::maxBrightness << "; using " << defaults.brightness << std::endl;
+        settings.brightness = defaults.brightness;
     }
 }
 

@@ -10,7 +10,8 @@ struct Settings;
 // Numbers CONFIG.txt can hold that nothing can use: an ambient level, start
 // position, angle or speed that is not finite (nan, inf, or beyond a float,
 // like 1e40) gives a black view or a falling player. Each goes back to its
-// default with one console line, before anything is made from it.
+// default with one console line, before anything is made from it, and so
+// does a brightness outside what F6 and F7 reach.
 void checkConfigNumbers(Settings& settings, Camera& camera, std::ostream& console);
 
 // The window against the screen, before it is made: no larger than the

@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
     Settings& settings = context->settings;
 
     // The player's own settings, if there are any, stand in for the shipped ones.
-    if (!loadConfig(folders::configFile("CONFIG.txt"), settings, camera)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
+    context->configPath = folders::configFile("CONFIG.txt");
+    if (!loadConfig(context->configPath, settings, camera)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
     checkConfigNumbers(settings, camera, std::cout);
     applyOverrides(options, settings);
     camera.updateVectors();

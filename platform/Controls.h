@@ -27,7 +27,9 @@ struct Controls {
 // The keys the game knows, in the order they are read.
 inline constexpr int gameKeys[] = {Key::W,  Key::A,  Key::S,  Key::D,  Key::LeftControl, Key::Space,
                                    Key::E,  Key::Escape, Key::F1, Key::F2, Key::F3, Key::F4,
-                                   Key::F5, Key::F8, Key::F9, Key::F12};
+                                   Key::F5, Key::F8, Key::F9, Key::F12,
+                                   // Picture and mouse settings in play.
+                                   Key::F6, Key::F7, Key::Minus, Key::Equal, Key::F10};
 
 // Reads every game key twice, the left mouse button, the cursor and pad 0.
 Controls readControls(InputSource& input);

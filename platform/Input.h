@@ -10,6 +10,8 @@
 // GLFW's key and mouse-button codes, spelt out so that callers need no GLFW header.
 namespace Key {
 constexpr int Space = 32;
+constexpr int Minus = 45;
+constexpr int Equal = 61;
 constexpr int A = 65;
 constexpr int D = 68;
 constexpr int E = 69;
@@ -21,8 +23,11 @@ constexpr int F2 = 291;
 constexpr int F3 = 292;
 constexpr int F4 = 293;
 constexpr int F5 = 294;
+constexpr int F6 = 295;
+constexpr int F7 = 296;
 constexpr int F8 = 297;
 constexpr int F9 = 298;
+constexpr int F10 = 299;
 constexpr int F12 = 301;
 constexpr int LeftControl = 341;
 constexpr int First = 32;  // lowest valid code

@@ -47,4 +47,12 @@ struct FrameView {
     float energy = 0.0f;
     bool wireframe = false;
     bool transparency = false;
+
+    // Gamma of the final pass (1 leaves the picture alone), and the seconds
+    // its bar is still shown. Pick-ups held (0..3) and the flash of using
+    // one, 1 as it starts, fading to 0.
+    float brightness = 1.0f;
+    float brightnessShown = 0.0f;
+    int pickupsHeld = 0;
+    float pickupFlash = 0.0f;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include <glm/common.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -406,7 +407,11 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     programs->withoutFlashlight = variant("#define WITHOUT_FLASHLIGHT");
     programs->withoutLamp = variant("#define WITHOUT_LAMP");
     programs->withoutLights = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
-    hudArea = measureHudArea(imageOf(hudImage.get()));
+    // The pick-up orbs and the brightness bar draw where the image is black.
+    const glm::vec4 extras(0.0625f, 0.034f, 0.3125f, 0.128f);
+    const glm::vec4 measured = measureHudArea(imageOf(hudImage.get()));
+    hudArea = glm::vec4(glm::min(glm::vec2(measured), glm::vec2(extras)),
+                        glm::max(glm::vec2(measured.z, measured.w), glm::vec2(extras.z, extras.w)));
 }
 
 Renderer::~Renderer() {
@@ -557,6 +562,7 @@ void Renderer::present(const FrameView& view) {
     glDisable(GL_DEPTH_TEST);
     bindTexture(screenUnit, screenTexture(chooseScreen(view.screen)));
     glUniform1i(named(program, "quadTexture"), screenUnit);
+    glUniform1f(named(program, "brightness"), view.brightness);
     screenQuad->draw();
     glEnable(GL_DEPTH_TEST);
     if (hudShown(view.screen)) drawHud(view);
@@ -572,6 +578,10 @@ void Renderer::drawHud(const FrameView& view) {
     glUniform1i(named(program, "hudTexture"), hudUnit);
     glUniform1f(named(program, "fear"), values.fear);
     glUniform1f(named(program, "energy"), values.energy);
+    glUniform1f(named(program, "pickups"), static_cast<float>(view.pickupsHeld));
+    glUniform1f(named(program, "pickupFlash"), view.pickupFlash);
+    glUniform1f(named(program, "brightness"), view.brightness);
+    glUniform1f(named(program, "brightnessShown"), view.brightnessShown);
     hudQuad->draw();
     glDisable(GL_SCISSOR_TEST);
     glEnable(GL_DEPTH_TEST);

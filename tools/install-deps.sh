@@ -11,6 +11,8 @@ packages=(
   xvfb xauth libgl1-mesa-dri xdotool
   # the Debian package and its menu entry
   dpkg-dev desktop-file-utils
+  # the screens and HUD image (tools/make-screens.sh)
+  imagemagick fonts-urw-base35
   # fuzzing (libFuzzer) and readable sanitizer reports
   clang-14 libclang-rt-14-dev llvm-14
 )

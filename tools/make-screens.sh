@@ -4,7 +4,8 @@
 #
 #   tools/make-screens.sh [output folder]
 #
-# Needs: imagemagick, fonts-urw-base35 (C059; falls back to fonts-dejavu-core).
+# Needs: imagemagick, fonts-urw-base35 (C059; falls back to fonts-dejavu-core)
+# (tools/install-deps.sh installs them).
 #
 # hud.png is black wherever the scene must show through; the HUD shader
 # discards those fragments. Meter troughs are dark grey, frames and labels
@@ -82,28 +83,32 @@ Mouse
 Left mouse button
 Left Ctrl
 E
-F1
-F2
-F3
-F4
-F5
-F8
-F9
+Space
+P
+F6  /  F7
+-  /  =
+F10
 F12
+F1
+F2  /  F3
+F4  /  F5
+F8  /  F9
 Esc'
 what='walk
 look around
 flashlight on while held
 crouch
 use a remnant: refill the light
-help on / off
-frame rate in the title
-wireframe
-texture sampling
-mipmaps
-view culling
-transparency
+start, play again
+pause
+darker  /  brighter
+mouse slower  /  faster
+save brightness and mouse speed
 screenshot
+help on / off
+frame rate in the title  /  wireframe
+texture sampling  /  mipmaps
+view culling  /  transparency
 quit'
 pad='Left stick
 Right stick
@@ -117,10 +122,11 @@ flashlight
 widen the beam
 crouch
 quit'
-convert "$f" -gravity northwest -font "$roman" -pointsize 21 -interline-spacing 5 \
-  -fill '#8a826f' -annotate +150+196 'KEYBOARD AND MOUSE' -annotate +760+196 'GAME PAD' \
-  -fill '#e4dccb' -annotate +150+236 "$keys" -annotate +760+236 "$pad" \
-  -fill '#b2a994' -annotate +360+236 "$what" -annotate +930+236 "$padwhat" \
+convert "$f" -gravity northwest -font "$roman" -pointsize 21 \
+  -fill '#8a826f' -annotate +120+186 'KEYBOARD AND MOUSE' -annotate +800+186 'GAME PAD' \
+  -pointsize 19 -interline-spacing 4 \
+  -fill '#e4dccb' -annotate +120+222 "$keys" -annotate +800+222 "$pad" \
+  -fill '#b2a994' -annotate +300+222 "$what" -annotate +960+222 "$padwhat" \
   -fill '#e4dccb' -pointsize 26 -gravity south -annotate +0+24 'SPACE  start          F1  back' \
   "$f"
 jpeg "$f" "$out/Help.jpg"
@@ -130,8 +136,8 @@ f=$tmp/end.png
 background "$f" '#7a261e' 13
 title "$f" "$bold" 110 '#d6c6b4' '#8a0c0c' +0+200 'The dark took you'
 text "$f" "$italic" 34 '#a08a7c' north +0+360 'Fear filled you before the light came back.'
-text "$f" "$roman" 36 '#e4dccb' north +0+500 'Press  SPACE  to try again'
-text "$f" "$roman" 26 '#8c8474' north +0+560 'F1  help          Esc  quit'
+text "$f" "$roman" 36 '#e4dccb' north +0+500 'SPACE  to play again,   Esc  to quit'
+text "$f" "$roman" 26 '#8c8474' north +0+560 'F1  help'
 jpeg "$f" "$out/End.jpg"
 
 # --- Won ------------------------------------------------------------------
@@ -139,7 +145,8 @@ f=$tmp/won.png
 background "$f" '#46606a' 17
 title "$f" "$bold" 110 '#e2e4dc' '#3a6a78' +0+200 'You got out'
 text "$f" "$italic" 34 '#9fb0b2' north +0+360 'Behind you, the door of Murkhaven falls shut.'
-text "$f" "$roman" 26 '#8c9494' north +0+560 'Esc  quit'
+text "$f" "$roman" 36 '#e2e4dc' north +0+500 'SPACE  to play again,   Esc  to quit'
+text "$f" "$roman" 26 '#8c9494' north +0+560 'F1  help'
 jpeg "$f" "$out/Won.jpg"
 
 # --- HUD ------------------------------------------------------------------

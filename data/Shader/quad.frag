@@ -1,10 +1,17 @@
 #version 330 core
 
 uniform sampler2D quadTexture;
+// The player's gamma (F6, F7, CONFIG.txt). At 1, or left unset by a tool, the
+// picture passes through untouched.
+uniform float brightness;
 
 in vec2 texCoord;
 out vec4 fragColor;
 
 void main() {
-    fragColor = vec4(texture(quadTexture, texCoord).rgb, 1.0);
+    vec3 colour = texture(quadTexture, texCoord).rgb;
+    if (brightness > 0.0 && brightness != 1.0) {
+        colour = pow(colour, vec3(1.0 / brightness));
+    }
+    fragColor = vec4(colour, 1.0);
 }

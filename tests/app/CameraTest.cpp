@@ -51,6 +51,14 @@ TEST(Camera, MouseTurnsByPixelsAndStopsShortOfThePoles) {
         EXPECT_EQ(camera.lookDeltaX, c.dx);
         EXPECT_EQ(camera.lookDeltaY, c.dy);
     }
+    // Inverted, the same push on the mouse (0.2) and the stick (0.15) looks the other way.
+    for (const bool invert : {false, true}) {
+        Camera camera = cameraAt(0, 0);
+        camera.invertY = invert;
+        camera.mouseLook(0, 100);
+        camera.gamepadControl(0.1f, GamepadState{0, 0, 0, 0, 0, 0, 0, 32767});
+        EXPECT_NEAR(camera.verticalAngle, invert ? -0.35f : 0.35f, 1e-5f) << invert;
+    }
 }
 
 TEST(Camera, KeysWalkAlongTheViewUnnormalised) {

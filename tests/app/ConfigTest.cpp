@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include <vector>
 
@@ -51,6 +52,7 @@ std::vector<float> read(const std::vector<std::string>& lines, const char* endin
     // The speeds in force until the first crouch or stand, and what those scale with.
     EXPECT_EQ(glm::vec2(camera.walkSpeed, camera.padSpeed),
               glm::vec2(camera.walkSpeedSetting, camera.padSpeedSetting));
+    EXPECT_EQ(camera.invertY, settings.invertY);  // the look reads the camera's
     return fields(settings, camera);
 }
 
@@ -102,6 +104,40 @@ TEST(Config, NumbersThatAreNotFiniteFallBackToTheirDefaults) {
     const std::string said = console.str();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 10) << said;
     EXPECT_NE(said.find("\nstart z inf in CONFIG.txt is not a finite number; using 0.262\n"), std::string::npos);
+}
+
+// Outside what F6 and F7 reach the picture is black or white: back to 1, said once.
+TEST(Config, BrightnessOutsideItsRangeFallsBackToOne) {
+    const std::pair<const char*, float> cases[] = {{"0.5", 0.5f}, {"2.5", 2.5f}, {"0.49", 1}, {"2.6", 1},
+                                                   {"nan", 1}, {"-inf", 1}};
+    for (const auto& [value, want] : cases) {
+        std::vector<std::string> lines = fullFile;
+        lines[configLine::brightness - 1] = std::string("brightness = ") + value;
+        std::ostringstream console;
+        EXPECT_EQ(read(lines, "\n", &console)[17], want) << value;
+        EXPECT_EQ(console.str().find("brightness ") == 0, want == 1.0f) << console.str();
+    }
+}
+
+// F10 changes three values, keeps every other byte, and labels the lines a
+// short file lacks. Unwritable, the player's own file is made.
+TEST(Config, SavingRewritesOnlyTheThreeValues) {
+    const auto join = [](const std::vector<std::string>& lines, const std::string& end) {
+        return std::accumulate(lines.begin(), lines.end(), std::string(), [&](auto t, auto& l) { return t + l + end; });
+    };
+    std::vector<std::string> after = fullFile;
+    after[16] = "mouse = 0.0016";
+    after[24] = "brightness = 1.2";
+    after[25] = "invert = FALSE";
+    const SavedSettings saved{0.0016f, 1.2f, false};
+    EXPECT_EQ(rewriteConfig(join(fullFile, "\n"), saved), join(after, "\n"));
+    EXPECT_EQ(rewriteConfig(join(fullFile, "\r\n"), saved), join(after, "\r\n"));
+    const std::string grown = rewriteConfig("width = 800 = wide", saved);
+    EXPECT_EQ(std::count(grown.begin(), grown.end(), '\n'), 26);
+    EXPECT_TRUE(grown.starts_with("width = 800 = wide\n") && grown.ends_with("\n\nbrightness (1.0 as made; higher is "
+                                                                         "brighter) = 1.2\ninvert mouse and pad look (TRUE: push down to look up) = FALSE\n"));
+    const std::string own = testing::TempDir() + "own/murkhaven/CONFIG.txt";
+    EXPECT_EQ(saveConfig(testing::TempDir() + "none/CONFIG.txt", own, saved), own);
 }
 
 // A folder, binary garbage or text without settings reads as no file at all.

@@ -2,6 +2,7 @@
 // level: what each key does in which state, and that every step of the
 // frame reads this frame's snapshot and clock.
 #include <cmath>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,7 @@ protected:
         g.camera.playing = false;
         g.won = g.helpShown = g.hasPlayed = false;
         g.camera.pickups = 0.0f;
+        g.settings.brightness = 1.0f;
         g.collectedPickups.clear();
         g.latches = KeyLatches{};
         g.showFps = g.wireframe = g.transparency = false;
@@ -230,6 +232,32 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     EXPECT_EQ(camera.pickups, 0.0f);
     EXPECT_GT(camera.energy, 90.0f);
     EXPECT_TRUE(game().collectedPickups.empty());
+    EXPECT_EQ(frameView(game()).pickupFlash, 1.0f);  // the LIGHT bar flashes from full
+    for (int i = 0; i < 6; ++i) frame(i == 5 ? tapped(Key::E) : keys({}));
+    EXPECT_EQ(frameView(game()).pickupFlash, 0.0f);  // gone, and E with none held starts none
+}
+
+// F6/F7 brightness with its bar for two seconds, '-' and '=' mouse speed, F10 keeps them.
+TEST_F(Frame, SettingKeysInPlayAndF10KeepsThem) {
+    play();
+    GameContext& g = game();
+    const float speed = g.camera.mouseSpeed;
+    for (const int key : {Key::Equal, Key::Equal, Key::Minus, Key::F6, Key::F6, Key::F7}) frame(tapped(key));
+    EXPECT_FLOAT_EQ(g.camera.mouseSpeed, speed * 1.25f);
+    EXPECT_FLOAT_EQ(frameView(g).brightness, 0.9f);
+    EXPECT_FLOAT_EQ(frameView(g).brightnessShown, 2.0f);
+    for (int i = 0; i < 20; ++i) frame(keys({}));
+    EXPECT_EQ(frameView(g).brightnessShown, 0.0f);
+
+    const std::string copy = testing::TempDir() + "frame-config.txt";
+    std::filesystem::copy_file("CONFIG.txt", copy, std::filesystem::copy_options::overwrite_existing);
+    g.configPath = copy;
+    frame(tapped(Key::F10));
+    Settings settings;
+    Camera read;
+    ASSERT_TRUE(loadConfig(copy, settings, read));
+    EXPECT_FLOAT_EQ(read.mouseSpeed, g.camera.mouseSpeed);
+    EXPECT_FLOAT_EQ(settings.brightness, 0.9f);
 }
 
 TEST_F(Frame, FunctionKeysSwitchOnReleaseAndTheTitleSaysSo) {

@@ -89,6 +89,18 @@ TEST(Rules, PickupsCollectedOnceUsedLatestFirstAndCollectedAgain) {
     EXPECT_EQ(rules::collectPickups(atPickup1, pickups, held), 1);  // back in its place
 }
 
+TEST(Rules, BrightnessAndMouseSpeedStepWithinTheirBounds) {
+    struct Case { float (*step)(float, int); float value; int steps; float want; };
+    for (const Case& c : {Case{rules::stepBrightness, 1.0f, 1, 1.1f}, Case{rules::stepBrightness, 1.0f, -1, 0.9f},
+                          Case{rules::stepBrightness, 2.45f, 1, 2.5f}, Case{rules::stepBrightness, 0.5f, -1, 0.5f},
+                          Case{rules::stepMouseSpeed, 0.002f, 1, 0.0025f}, Case{rules::stepMouseSpeed, 0.002f, -1, 0.0016f},
+                          Case{rules::stepMouseSpeed, 0.019f, 1, 0.02f}, Case{rules::stepMouseSpeed, 0.00021f, -1, 0.0002f}})
+        EXPECT_FLOAT_EQ(c.step(c.value, c.steps), c.want) << c.value << ' ' << c.steps;
+    float brightness = 1.0f;
+    for (int i = 0; i < 20; ++i) brightness = rules::stepBrightness(brightness, i < 10 ? 1 : -1);
+    EXPECT_EQ(brightness, 1.0f);  // back exactly as made
+}
+
 TEST(Rules, LampSwingsWithTheClock) {
     const rules::LampSwing swing = rules::swingLamp(-1.5707963);
     EXPECT_NEAR(swing.sine, -1.0f, 1e-6);

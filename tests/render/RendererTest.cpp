@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -304,6 +305,48 @@ TEST(Window, ShowsTheTitleThenThePlayWithItsMetersThenTheEndScreen) {
     const std::vector<unsigned char> end = test.pixels();
     EXPECT_NE(title, end) << "the end screen is not the title screen";
     EXPECT_GT(*std::max_element(end.begin(), end.end()), 100);
+}
+
+// Pixels that differ between two pictures inside and outside a box (pixels from the bottom left).
+std::pair<int, int> changed(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int width,
+                            int x0, int y0, int x1, int y1) {
+    std::pair<int, int> count{0, 0};
+    for (std::size_t i = 0; i < a.size(); i += 3) {
+        const int x = static_cast<int>(i / 3) % width, y = static_cast<int>(i / 3) / width;
+        if (!std::equal(&a[i], &a[i] + 3, &b[i])) (x >= x0 && x < x1 && y >= y0 && y < y1 ? count.first : count.second)++;
+    }
+    return count;
+}
+
+// Gamma over the whole window; on the HUD pick-up orbs, the brightness bar and LIGHT's flash.
+TEST(Window, BrightnessAndTheHudsPickupsBarAndFlash) {
+    TestGame test;
+    if (!test.ok()) GTEST_SKIP() << "no display or GL context";
+    GameContext& c = test.game();
+    test.startPlaying();  // LIGHT full
+    const auto drawn = [&](float brightness, float pickups, float shown, float flash) {
+        c.settings.brightness = brightness;
+        c.camera.pickups = pickups;
+        c.brightnessShown = shown;
+        c.pickupFlash = flash;
+        c.renderer->draw(frameView(c));
+        return test.pixels();
+    };
+    const auto mean = [](const std::vector<unsigned char>& rgb) {
+        return std::accumulate(rgb.begin(), rgb.end(), 0.0) / static_cast<double>(rgb.size());
+    };
+    const std::vector<unsigned char> made = drawn(1.0f, 0, 0, 0);
+    EXPECT_GT(mean(drawn(1.6f, 0, 0, 0)), mean(made) * 1.5);
+    EXPECT_LT(mean(drawn(0.7f, 0, 0, 0)), mean(made) * 0.7);
+    EXPECT_NE(drawn(1.0f, 2, 0, 0), drawn(1.0f, 3, 0, 0));
+    // At 320 x 180: orbs at x 84..100, y 18..25; bar at x 20..84, y 6..8; LIGHT's fill at x 20..84, y 20..23.
+    struct Mark { float pickups, shown, flash; int x0, y0, x1, y1, least; };
+    for (const Mark& m : {Mark{2, 0, 0, 84, 17, 100, 26, 4}, Mark{0, 1, 0, 18, 5, 86, 9, 40},
+                          Mark{0, 0, 1, 18, 18, 86, 26, 40}}) {
+        const auto [inside, outside] = changed(made, drawn(1.0f, m.pickups, m.shown, m.flash), 320, m.x0, m.y0, m.x1, m.y1);
+        EXPECT_GT(inside, m.least) << m.pickups << m.shown << m.flash;
+        EXPECT_EQ(outside, 0) << m.pickups << m.shown << m.flash;
+    }
 }
 
 }  // namespace
