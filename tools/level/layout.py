@@ -176,6 +176,7 @@ class Level:
     def __init__(self):
         self.solid = {}    # material -> list of Mesh (one per collidable piece)
         self.detail = {}   # material -> one merged Mesh without a body
+        self.lamp = Mesh("lamp", "metal", UV["metal"])  # the shade, drawn glowing
 
     def block(self, name, material, x0, y0, z0, x1, y1, z1, skip=()):
         m = Mesh(name, material, UV[material])
@@ -250,12 +251,12 @@ def furnish(lv):
     # the swinging lamp: cord from the ceiling, shade wholly above the bulb's point
     lx, ly, lz = LAMP
     metal.cylinder((lx, ly + 0.2, lz), "y", 0.012, 3.8 - ly - 0.2, segments=4, caps=False)
-    metal.cylinder((lx, ly + 0.04, lz), "y", 0.2, 0.16, segments=10, caps=False)
+    lv.lamp.cylinder((lx, ly + 0.04, lz), "y", 0.2, 0.16, segments=10, caps=False)
     ring = []
     for k in range(10):
         a = 2 * math.pi * k / 10
         ring.append((lx + 0.2 * math.cos(a), ly + 0.2, lz + 0.2 * math.sin(a)))
-    metal.fan((lx, ly + 0.2, lz), ring, (0, -1, 0))
+    lv.lamp.fan((lx, ly + 0.2, lz), ring, (0, -1, 0))
     # pipes along the ceilings of the basement
     metal.cylinder((-7.7, 2.5, -14.7), "z", 0.06, 10.1, segments=8, caps=False)
     metal.cylinder((-7.3, 2.62, -14.7), "z", 0.04, 10.1, segments=6, caps=False)
