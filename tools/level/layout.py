@@ -327,6 +327,9 @@ def furnish(lv):
     wood.box(-4.1, 1.0, 8.5, -3.55, 3.2, 8.6, skip=("+y", "-y"))
     wood.box(-3.45, 1.0, 8.5, -2.9, 3.2, 8.6, skip=("+y", "-y"))
     metal.box(-4.25, 3.2, 8.45, -2.75, 3.3, 8.6, skip=("-y",))
+    paint = lv.deco("paint")  # and pale jambs, so the beam finds the way out
+    paint.box(-4.25, 1.0, 8.47, -4.12, 3.2, 8.6, skip=("-y",))
+    paint.box(-2.88, 1.0, 8.47, -2.75, 3.2, 8.6, skip=("-y",))
     wood.box(-3.9, 1.0, 7.2, -3.5, 2.1, 7.5, skip=("-y",))  # lectern
     # barricaded door from the living room to the hall: planks across a frame
     wood.box(2.0, 0.0, 3.15, 2.9, 2.05, 3.2, skip=("-y",))

@@ -43,6 +43,7 @@ const Pose poses[] = {
     {"doorway-far", {1.3f, 1.2f, -6.5f}, 3.14159f, -0.05f, true},
     {"arrow-start", {2.6f, 1.2f, -0.6f}, 3.14159f, 0.1f, true},
     {"arrow-hall", {-3.8f, 1.2f, -6.3f}, 0.0f, 0.0f, true},
+    {"hall-from-door", {-5.75f, 1.2f, 3.7f}, 0.43f, 0.05f, true},
 };
 
 void aim(GameContext& c, const Pose& pose) {
