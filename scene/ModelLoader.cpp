@@ -76,6 +76,13 @@ Texture* ModelLoader::cachedTexture(const std::string& name, std::vector<std::st
 }
 
 ShaderProgram* ModelLoader::programFor(const std::string& shaderName, const std::string& normalMap) {
+    // "glow" is the rim program built to shine by itself (the lamp's shade);
+    // the renderer knows it by its vertex file and sets it up as the rim.
+    if (shaderName == "glow") {
+        programs.push_back(
+            std::make_unique<ShaderProgram>("Shader/rim.vert", "Shader/rim.frag", normalMap, "#define GLOW"));
+        return programs.back().get();
+    }
     const std::string base = "Shader/" + shaderName;
     // The renderer sets every uniform of these two before each draw, so their
     // objects can share a program: compiling and keeping one per mesh cost

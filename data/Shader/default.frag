@@ -47,6 +47,13 @@ const float flashlightStrength = 2.6;
 const vec3 lampColour = vec3(1.0, 0.72, 0.42);
 const float lampStrength = 1.1;
 const float ambientScale = 0.3;
+// Up close the torch would burn a wall to flat white. A camera stops down
+// there: under nearReach the beam fades to nearFloor of its strength.
+const float nearReach = 1.6;
+const float nearFloor = 0.45;
+// Above shoulder, light rolls off towards white instead of clipping, so a
+// brightly lit wall keeps its texture.
+const float shoulder = 0.7;
 
 float visibility(sampler2D shadowMap, vec4 coord) {
     if (coord.w <= 0.0) {
@@ -63,6 +70,15 @@ float visibility(sampler2D shadowMap, vec4 coord) {
     float d = depth - moments.x;
     float pMax = variance / (variance + d * d);
     return clamp((pMax - bleedReduction) / (1.0 - bleedReduction), 0.0, 1.0);
+}
+
+float nearRollOff(vec3 location) {
+    return mix(nearFloor, 1.0, smoothstep(0.2, nearReach, distance(location, worldPosition)));
+}
+
+vec3 rollOff(vec3 c) {
+    vec3 over = max(c - shoulder, 0.0);
+    return min(c, shoulder) + (1.0 - shoulder) * (1.0 - exp(-over / (1.0 - shoulder)));
 }
 
 // Soft-edged cone with a brighter core; cutOff is the cosine of the half
@@ -104,7 +120,7 @@ void main() {
 #ifdef WITHOUT_FLASHLIGHT
     float reach0 = 0.0;
 #else
-    float reach0 = I_0 > 0.0 ? cone(lightLocation_0, spotDir_0, spotCutOff_0) * I_0 * flashlightStrength : 0.0;
+    float reach0 = I_0 > 0.0 ? cone(lightLocation_0, spotDir_0, spotCutOff_0) * I_0 * flashlightStrength * nearRollOff(lightLocation_0) : 0.0;
 #endif
 #ifdef WITHOUT_LAMP
     float reach1 = 0.0;
@@ -133,6 +149,7 @@ void main() {
 #endif
     }
 
+    colour = rollOff(colour);
     colour = mix(colour, vec3(0.45, 0.0, 0.0), clamp(damage, 0.0, 1.0));
     if (wireframe == 1) {
         // Lines must show even where no light falls.

@@ -331,8 +331,11 @@ TEST(Level, LoadsWithoutReportsInTheOrderTheRendererExpects) {
         const murk::SceneObject& o = *objects[i];
         EXPECT_NE(o.material->diffuseTexture->id, Texture::noImage) << i;
         EXPECT_EQ(o.material->normalTexture->id != Texture::noImage, !lines.normalMaps[lineOf[i]].empty()) << i;
-        EXPECT_EQ(program(i), i == 0 ? program(0) /* never drawn */ : i == 1 ? "Shader/rim.vert"
+        // The lamp's shade glows: the rim program with a define of its own.
+        const bool glows = lines.shaderNames[lineOf[i]] == "glow";
+        EXPECT_EQ(program(i), i == 0 ? program(0) /* never drawn */ : i == 1 || glows ? "Shader/rim.vert"
                               : i >= n - 3 ? "Shader/energy.vert" : "Shader/default.vert") << i;
+        EXPECT_EQ(objects[i]->shader->defines.empty(), !glows) << i;
         if (i >= n - 3) {  // the pick-ups
             EXPECT_EQ(shape(i), "none") << i;
             for (float c : {o.minX, o.minY, o.minZ, o.maxX, o.maxY, o.maxZ})

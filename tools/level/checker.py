@@ -192,7 +192,7 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
             if fault:
                 raise CheckError("normal map %s %s" % (normal_map, fault))
         for s in (shader,):
-            if s not in ("default", "rim", "energy"):
+            if s not in ("default", "rim", "glow", "energy"):
                 raise CheckError("unexpected shader " + s)
     n = len(objects)
     say("scene: %d lines, %d objects, %d triangles" % (len(scene), n, tri_total))
@@ -237,7 +237,7 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
     tvp = (2.25, 1.2, -1.94)
     if not tv or any(not (tv[0]["min"][k] - 0.2 <= tvp[k] <= tv[0]["max"][k] + 0.2) for k in range(3)):
         raise CheckError("no television at the static noise")
-    lamp_low = min(o["min"][1] for _, _, o in objects if o["name"] == "metal_detail" and
+    lamp_low = min(o["min"][1] for _, _, o in objects if o["name"] == "lamp" and
                    o["min"][0] <= lamp[0] <= o["max"][0])
     say("lamp hall ceiling %.2f; television at %s" % (min(lamp_ceiling), tvp))
 

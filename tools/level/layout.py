@@ -176,6 +176,7 @@ class Level:
     def __init__(self):
         self.solid = {}    # material -> list of Mesh (one per collidable piece)
         self.detail = {}   # material -> one merged Mesh without a body
+        self.lamp = Mesh("lamp", "metal", UV["metal"])  # the shade, drawn glowing
 
     def block(self, name, material, x0, y0, z0, x1, y1, z1, skip=()):
         m = Mesh(name, material, UV[material])
@@ -239,6 +240,58 @@ def build():
     return lv, shells
 
 
+def door_frames(paint):
+    """Pale painted frames round every doorway, 2 cm proud of both faces of
+    the wall and clear of the opening: the flashlight picks the way out of
+    a dark room by them."""
+    for x0, z0, x1, z1, top, _ in LINTELS:
+        along_z = any(w[0] == x0 and w[2] == x1 for w in WALLS)  # the wall runs along z
+        if along_z:
+            paint.box(x0 - 0.02, 0.0, z0 - 0.08, x1 + 0.02, top, z0)
+            paint.box(x0 - 0.02, 0.0, z1, x1 + 0.02, top, z1 + 0.08)
+            paint.box(x0 - 0.02, top, z0 - 0.08, x1 + 0.02, top + 0.08, z1 + 0.08)
+        else:
+            paint.box(x0 - 0.08, 0.0, z0 - 0.02, x0, top, z1 + 0.02)
+            paint.box(x1, 0.0, z0 - 0.02, x1 + 0.08, top, z1 + 0.02)
+            paint.box(x0 - 0.08, top, z0 - 0.02, x1 + 0.08, top + 0.08, z1 + 0.02)
+
+
+# Arrows painted on the walls along the way out: (point on the wall's face,
+# the face's outward normal, the way the arrow points); all horizontal.
+ARROWS = [
+    ((2.85, 1.8, -2.4), (0, 0, 1), (1, 0, 0)),       # living room: to the kitchen
+    ((2.5, 1.3, -11.0), (0, 0, 1), (-1, 0, 0)),      # kitchen: to the boiler room
+    ((0.2, 1.5, -11.2), (0, 0, -1), (-1, 0, 0)),     # boiler room: over the walkway
+    ((-6.9, 1.3, -12.6), (1, 0, 0), (0, 0, -1)),     # pump room: to the corridor
+    ((-7.9, 1.3, -12.5), (1, 0, 0), (0, 0, 1)),      # corridor: north
+    ((-7.1, 1.3, -7.4), (-1, 0, 0), (0, 0, 1)),      # corridor: the lamp hall's door
+    ((-3.5, 1.3, -4.6), (0, 0, -1), (1, 0, 0)),      # lamp hall: to the crawl
+    ((-1.2, 1.3, -3.4), (0, 0, -1), (-1, 0, 0)),     # crawl corridor: west
+    ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
+    ((-4.6, 1.4, 3.4), (0, 0, 1), (1, 0, 0)),        # hall: to the gallery
+]
+
+
+def arrows(paint):
+    for at, normal, way in ARROWS:
+        p = tuple(a + 0.006 * n for a, n in zip(at, normal))  # just off the wall
+        up = (0.0, 1.0, 0.0)
+        along = lambda k: tuple(k * w for w in way)  # noqa: E731
+        start = tuple(a + b - 0.04 * u for a, b, u in zip(p, along(-0.25), up))
+        # the quad faces a x b: pick the order that faces out of the wall
+        cross = (way[1] * up[2] - way[2] * up[1], way[2] * up[0] - way[0] * up[2], way[0] * up[1] - way[1] * up[0])
+        a, b = along(0.3), (0.0, 0.08, 0.0)
+        if sum(c * n for c, n in zip(cross, normal)) > 0:
+            paint.quad(start, a, b)
+        else:
+            paint.quad(tuple(x + y for x, y in zip(start, b)), a, (0.0, -0.08, 0.0))
+        base = tuple(x + y for x, y in zip(p, along(0.05)))
+        tip = tuple(x + y for x, y in zip(p, along(0.22)))
+        head = [(base[0], base[1] + 0.1, base[2]), tip, (base[0], base[1] - 0.1, base[2])]
+        centre = tuple(sum(c[k] for c in head) / 3 for k in range(3))
+        paint.fan(centre, head, normal)
+
+
 def furnish(lv):
     """Decoration: legs, frames, the lamp, the television, pipes, junk."""
     wood, metal, conc, plas = lv.deco("wood"), lv.deco("metal"), lv.deco("concrete"), lv.deco("plaster")
@@ -250,12 +303,14 @@ def furnish(lv):
     # the swinging lamp: cord from the ceiling, shade wholly above the bulb's point
     lx, ly, lz = LAMP
     metal.cylinder((lx, ly + 0.2, lz), "y", 0.012, 3.8 - ly - 0.2, segments=4, caps=False)
-    metal.cylinder((lx, ly + 0.04, lz), "y", 0.2, 0.16, segments=10, caps=False)
+    lv.lamp.cylinder((lx, ly + 0.04, lz), "y", 0.2, 0.16, segments=10, caps=False)
     ring = []
     for k in range(10):
         a = 2 * math.pi * k / 10
         ring.append((lx + 0.2 * math.cos(a), ly + 0.2, lz + 0.2 * math.sin(a)))
-    metal.fan((lx, ly + 0.2, lz), ring, (0, -1, 0))
+    lv.lamp.fan((lx, ly + 0.2, lz), ring, (0, -1, 0))
+    door_frames(lv.deco("paint"))
+    arrows(lv.deco("paint"))
     # pipes along the ceilings of the basement
     metal.cylinder((-7.7, 2.5, -14.7), "z", 0.06, 10.1, segments=8, caps=False)
     metal.cylinder((-7.3, 2.62, -14.7), "z", 0.04, 10.1, segments=6, caps=False)
@@ -272,6 +327,9 @@ def furnish(lv):
     wood.box(-4.1, 1.0, 8.5, -3.55, 3.2, 8.6, skip=("+y", "-y"))
     wood.box(-3.45, 1.0, 8.5, -2.9, 3.2, 8.6, skip=("+y", "-y"))
     metal.box(-4.25, 3.2, 8.45, -2.75, 3.3, 8.6, skip=("-y",))
+    paint = lv.deco("paint")  # and pale jambs, so the beam finds the way out
+    paint.box(-4.25, 1.0, 8.47, -4.12, 3.2, 8.6, skip=("-y",))
+    paint.box(-2.88, 1.0, 8.47, -2.75, 3.2, 8.6, skip=("-y",))
     wood.box(-3.9, 1.0, 7.2, -3.5, 2.1, 7.5, skip=("-y",))  # lectern
     # barricaded door from the living room to the hall: planks across a frame
     wood.box(2.0, 0.0, 3.15, 2.9, 2.05, 3.2, skip=("-y",))

@@ -53,9 +53,10 @@ def write_models():
     for mat in SOLID_ORDER:
         if mat in lv.solid:
             emit(mat + "_solid", lv.solid[mat], "default", "box", textures.normal_name(mat), scene)
-    for mat in SOLID_ORDER:
+    for mat in SOLID_ORDER + ["paint"]:
         if mat in lv.detail:
             emit(mat + "_detail", [lv.detail[mat]], "default", "none", textures.normal_name(mat), scene)
+    emit("lamp", [lv.lamp], "glow", "none", "", scene)
     emit("television", props.television(), "default", "none", textures.normal_name("plastic"), scene)
     # object n-4 is drawn without back-face culling: the curtains
     emit("curtain", [props.curtain()], "default", "none", textures.normal_name("fabric"), scene)

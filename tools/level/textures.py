@@ -320,6 +320,26 @@ def plastic(size, rng):
     return col, h, 2.0
 
 
+def paint(size, rng):
+    """Cream gloss paint on the door frames, chipped to the wood and dirtied
+    in streaks: the pale trim the flashlight finds in the dark."""
+    dirt = fbm(size, rng, base=3, octaves=5, stretch=(1, 4))
+    chips = fbm(size, rng, base=6, octaves=4)
+    fine = value_noise(size, size // 2, size // 2, rng)
+    col, h = [], []
+    for y in range(size):
+        crow, hrow = [], []
+        for x in range(size):
+            chip = smooth(0.66, 0.69, chips[y][x])
+            shade = (0.85 + 0.2 * dirt[y][x]) * (0.96 + 0.08 * fine[y][x])
+            c = mix((0.8 * shade, 0.76 * shade, 0.64 * shade), (0.3, 0.2, 0.12), chip)
+            crow.append(c)
+            hrow.append(0.6 - 0.2 * chip + 0.03 * fine[y][x])
+        col.append(crow)
+        h.append(hrow)
+    return col, h, 2.0
+
+
 def screen(size, rng):
     """Television static: grey snow with scan lines and a faint roll bar."""
     col, h = [], []
@@ -361,6 +381,7 @@ TEXTURES = {
     "plastic": (plastic, 256, 18),
     "screen": (screen, 256, 19),
     "energy": (energy, 256, 20),
+    "paint": (paint, 256, 21),
 }
 
 

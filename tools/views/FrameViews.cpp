@@ -29,7 +29,8 @@ struct Pose {
     bool light;
 };
 
-// The start, the lamp's corner, a pick-up, and the stage.
+// The start, the lamp's corner, a pick-up, the stage, a wall close to,
+// the lamp's shade, a doorway seen from across a room and painted arrows.
 const Pose poses[] = {
     {"start-dark", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, false},
     {"start-light", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, true},
@@ -37,6 +38,12 @@ const Pose poses[] = {
     {"lamp-light", {-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, true},
     {"pickup-dark", {3.0f, 1.2f, -6.2f}, 3.14159f, -0.35f, false},
     {"stage-light", {0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, true},
+    {"wall-close", {3.9f, 1.2f, 0.0f}, 1.5708f, 0.0f, true},
+    {"lamp-shade", {-3.8f, 1.2f, -5.2f}, 3.14159f, 0.69f, false},
+    {"doorway-far", {1.3f, 1.2f, -6.5f}, 3.14159f, -0.05f, true},
+    {"arrow-start", {2.6f, 1.2f, -0.6f}, 3.14159f, 0.1f, true},
+    {"arrow-hall", {-3.8f, 1.2f, -6.3f}, 0.0f, 0.0f, true},
+    {"hall-from-door", {-5.75f, 1.2f, 3.7f}, 0.43f, 0.05f, true},
 };
 
 void aim(GameContext& c, const Pose& pose) {
