@@ -59,6 +59,12 @@ struct GameContext {
     KeyLatches latches;
     bool lastFramePlayed = false;  // the branch of the last frame, for the latches
 
+    // --- Pause: focus lost, P or the pad's Start ---
+    bool paused = false;
+    bool pauseInputDown = false;  // a key, button or pad button was down last paused frame
+    bool pauseKeyDown = false;    // P or Start was down last playing frame
+    double pausedSeconds = 0.0;   // left out of the game's clock
+
     // --- Debug toggles and the window title ---
     bool showFps = false;
     bool wireframe = false;
@@ -80,6 +86,8 @@ struct GameContext {
     std::unique_ptr<Renderer> renderer;
     std::unique_ptr<SoundManager> soundManager;
     SoundIds sounds;
+    std::vector<int> soundIds;           // in gameSounds order
+    std::vector<std::string> subtitles;  // by gameSounds order; empty with subtitles off
 };
 
 // Releases the long-lived objects in the game's shutdown order; whatever is

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include <glm/vec3.hpp>
@@ -47,4 +48,9 @@ struct FrameView {
     float energy = 0.0f;
     bool wireframe = false;
     bool transparency = false;
+
+    // Written over the frame: the lines of the sounds playing now, and the
+    // pause.
+    std::vector<std::string> subtitles;
+    bool paused = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <string>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -9,6 +10,7 @@
 
 #include "render/GpuTimer.h"
 #include "render/Hud.h"
+#include "render/TextRenderer.h"
 #include "render/Light.h"
 #include "render/LightReach.h"
 #include "render/PostProcess.h"
@@ -407,6 +409,8 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     programs->withoutLamp = variant("#define WITHOUT_LAMP");
     programs->withoutLights = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
     hudArea = measureHudArea(imageOf(hudImage.get()));
+    text = std::make_unique<TextRenderer>(setup.fontFile);
+    if (!text->ok()) std::cout << "font " << setup.fontFile << " could not be read: no subtitles" << std::endl;
 }
 
 Renderer::~Renderer() {
@@ -560,6 +564,8 @@ void Renderer::present(const FrameView& view) {
     screenQuad->draw();
     glEnable(GL_DEPTH_TEST);
     if (hudShown(view.screen)) drawHud(view);
+    text->drawBottom(view.subtitles, view.width, view.height);
+    if (view.paused) text->drawCentre("Paused", view.width, view.height);
 }
 
 void Renderer::drawHud(const FrameView& view) {
