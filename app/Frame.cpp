@@ -1,6 +1,6 @@
 // One frame of the game, top to bottom. runFrameLoop is the whole loop;
-// playingFrame and menuFrame are the two branches of the update, each a
-// list of named steps in the order they run.
+// playingFrame, pausedFrame and menuFrame are the branches of the update,
+// each a list of named steps in the order they run.
 #include "app/Frame.h"
 
 #include <iostream>
