@@ -132,6 +132,13 @@ TextRenderer::TextRenderer(const std::string& fontFile) {
     glLinkProgram(program);
     glDeleteShader(vertex);
     glDeleteShader(fragment);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        // A driver that cannot run these few lines gets no text, not a fault.
+        glDeleteTextures(1, &atlas);
+        atlas = 0;
+    }
 
     glGenVertexArrays(1, &vertexArray);
     glGenBuffers(1, &vertexBuffer);
