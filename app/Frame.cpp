@@ -1,6 +1,6 @@
 // One frame of the game, top to bottom. runFrameLoop is the whole loop;
-// playingFrame and menuFrame are the two branches of the update, each a
-// list of named steps in the order they run.
+// playingFrame, pausedFrame and menuFrame are the branches of the update,
+// each a list of named steps in the order they run.
 #include "app/Frame.h"
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include "app/Folders.h"
 #include "app/GameContext.h"
 #include "app/GameRules.h"
+#include "app/Subtitles.h"
 #include "app/WindowTitle.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
@@ -245,6 +246,43 @@ void playingFrame(GameContext& context, const Controls& controls, const FrameTim
     endOfFrameRules(context, controls, time.now);
 }
 
+// --- A paused frame: nothing moves, nothing sounds ---
+
+bool anyInputDown(const Controls& controls) {
+    return controls.pressed.any() || controls.lightButton || (controls.padConnected && controls.pad.wButtons != 0);
+}
+
+bool pauseKey(const Controls& controls) {
+    return controls.keyDown(Key::P) || (controls.padConnected && (controls.pad.wButtons & Pad::Start) != 0);
+}
+
+void pause(GameContext& context, const Controls& controls) {
+    context.paused = true;
+    // The key that paused must be let go before a press can resume.
+    context.pauseInputDown = anyInputDown(controls);
+    if (context.soundManager) context.soundManager->pauseAll(true);
+}
+
+// The clock keeps running outside; the game's own time does not.
+void pausedFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
+    context.pausedSeconds += time.dt;
+    const bool down = anyInputDown(controls);
+    if (controls.focused && down && !context.pauseInputDown) {
+        context.paused = false;
+        // The resuming press must not pause again in the next frame.
+        context.pauseKeyDown = pauseKey(controls);
+        if (context.soundManager) context.soundManager->pauseAll(false);
+    }
+    context.pauseInputDown = down;
+}
+
+// Focus lost, or P or Start pressed (an edge, so holding it does not flicker).
+void pauseWhenAsked(GameContext& context, const Controls& controls) {
+    const bool key = pauseKey(controls);
+    if (!controls.focused || (key && !context.pauseKeyDown)) pause(context, controls);
+    context.pauseKeyDown = key;
+}
+
 // --- A menu frame: title, lost, won, help ---
 
 void menuFrame(GameContext& context, const Controls& controls) {
@@ -302,19 +340,23 @@ void startNewGame(GameContext& context) {
 
 bool updateFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
     Camera& camera = context.camera;
-    const bool playing = camera.playing && !context.won;
+    const bool inGame = camera.playing && !context.won;
+    if (inGame && !context.paused) pauseWhenAsked(context, controls);
+    const bool wasPaused = inGame && context.paused;
+    if (wasPaused) pausedFrame(context, controls, time);
+    const bool playing = inGame && !wasPaused;
     // A key pressed in one state must not act in the other: E held as the
     // game is lost would use a pick-up in the next game's first frame.
     if (playing != context.lastFramePlayed) restartLatches(context.latches, controls);
     context.lastFramePlayed = playing;
     if (playing) {
-        playingFrame(context, controls, time);
-    } else {
+        playingFrame(context, controls, FrameTime{time.now - context.pausedSeconds, time.dt});
+    } else if (!inGame) {
         menuFrame(context, controls);
     }
     context.frustum.update(camera.position, camera.position + camera.direction, camera.up);
-    // Time passes for every channel, muted or not.
-    if (context.soundManager) context.soundManager->update(time.dt);
+    // Time passes for every channel, muted or not; a pause holds them all.
+    if (context.soundManager && !wasPaused) context.soundManager->update(time.dt);
     holdCarriedObjects(context);
     return playing;
 }
@@ -345,6 +387,10 @@ FrameView frameView(const GameContext& context) {
     view.brightnessShown = context.brightnessShown;
     view.pickupsHeld = static_cast<int>(camera.pickups);
     view.pickupFlash = context.pickupFlash / pickupFlashSeconds;
+    const bool inGame = camera.playing && !context.won;
+    view.paused = inGame && context.paused;
+    if (inGame && context.soundManager)
+        view.subtitles = playingSubtitles(*context.soundManager, context.subtitles, context.soundIds);
     return view;
 }
 
@@ -360,8 +406,9 @@ void runFrameLoop(GameContext& context, Window& window, InputSource& input, Fram
         const bool quit = quitRequested(controls);
         const bool played = updateFrame(context, controls, time);
         // The cursor goes back to the centre after every mouse look and in
-        // the menus, so the next offset is the next movement.
-        if (!(played && controls.padConnected)) {
+        // the menus, so the next offset is the next movement; not while
+        // another window has the focus.
+        if (!(played && controls.padConnected) && controls.focused) {
             input.setCursorPosition(context.settings.width / 2, context.settings.height / 2);
         }
         if (played) input.setWindowTitle(context.windowTitle);

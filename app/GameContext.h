@@ -65,6 +65,12 @@ struct GameContext {
     float pickupFlash = 0.0f;      // seconds the LIGHT bar still flashes after E
     std::string configPath = "CONFIG.txt";  // the file read at start-up, and F10 writes
 
+    // --- Pause: focus lost, P or the pad's Start ---
+    bool paused = false;
+    bool pauseInputDown = false;  // a key, button or pad button was down last paused frame
+    bool pauseKeyDown = false;    // P or Start was down last playing frame
+    double pausedSeconds = 0.0;   // left out of the game's clock
+
     // --- Debug toggles and the window title ---
     bool showFps = false;
     bool wireframe = false;
@@ -86,6 +92,8 @@ struct GameContext {
     std::unique_ptr<Renderer> renderer;
     std::unique_ptr<SoundManager> soundManager;
     SoundIds sounds;
+    std::vector<int> soundIds;           // in gameSounds order
+    std::vector<std::string> subtitles;  // by gameSounds order; empty with subtitles off
 };
 
 // Releases the long-lived objects in the game's shutdown order; whatever is

@@ -1,11 +1,13 @@
 #include "app/GameSetup.h"
 
 #include <cmath>
+#include <iterator>
 #include <ostream>
 
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "app/GameContext.h"
+#include "app/Subtitles.h"
 #include "audio/GameSounds.h"
 #include "audio/SoundManager.h"
 #include "platform/Window.h"
@@ -70,6 +72,8 @@ void loadSounds(GameContext& context) {
     }
     context.sounds = SoundIds{ids[0], ids[1], ids[2], ids[3], ids[4],  ids[5],
                               ids[6], ids[7], ids[8], ids[9], ids[10], ids[11]};
+    context.soundIds.assign(std::begin(ids), std::end(ids));
+    if (context.settings.subtitles) context.subtitles = loadSubtitles("Subtitles.txt");
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ struct SoundManager::Impl {
     AudioOutput output;
     std::vector<Channel> channels;
     bool muted = false;
+    std::vector<int> held; // ids pauseAll stopped, to start again on resume
     double pendingFrames = 0.0; // fraction of a frame carried between updates
 
     explicit Impl(bool preferDevice) : output(preferDevice) {}
@@ -233,6 +234,23 @@ void SoundManager::setMuteAll(bool mute)
     for (int id = 0; id < soundCount(); ++id)
         if (Channel* channel = impl->live(id))
             impl->applyGain(*channel);
+}
+
+void SoundManager::pauseAll(bool paused)
+{
+    if (paused) {
+        for (int id = 0; id < soundCount(); ++id) {
+            if (!isPlaying(id))
+                continue;
+            alSourcePause(impl->find(id)->source);
+            impl->held.push_back(id);
+        }
+        return;
+    }
+    for (const int id : impl->held)
+        if (Channel* channel = impl->live(id))
+            alSourcePlay(channel->source);
+    impl->held.clear();
 }
 
 void SoundManager::update3D(int id, glm::vec3 soundPosition, glm::vec3 listenerPosition,

@@ -41,6 +41,9 @@ public:
     void pause(int id);
     // Muting silences without pausing: muted channels keep advancing.
     void setMuteAll(bool mute);
+    // Holds every playing channel where it is (the game's pause), and starts
+    // those again where they were held.
+    void pauseAll(bool paused);
     // Places a 3-D sound and the listener (velocity, forward and up as given).
     void update3D(int id, glm::vec3 soundPosition, glm::vec3 listenerPosition,
                   glm::vec3 listenerVelocity, glm::vec3 listenerForward, glm::vec3 listenerUp);

@@ -10,5 +10,6 @@ Controls readControls(InputSource& input) {
     controls.lightButton = input.mouseButtonDown(MouseButton::Left);
     input.cursorPosition(controls.cursorX, controls.cursorY);
     controls.padConnected = input.gamepad(controls.pad);
+    controls.focused = input.focused();
     return controls;
 }

@@ -19,6 +19,7 @@ struct Controls {
     double cursorY = 0.0;
     bool padConnected = false;
     GamepadState pad;  // zero when no pad answers
+    bool focused = true;  // the window has the keyboard focus
 
     bool keyDown(int key) const { return key >= 0 && key <= Key::Last && pressed[static_cast<std::size_t>(key)]; }
     bool keyHeld(int key) const { return key >= 0 && key <= Key::Last && held[static_cast<std::size_t>(key)]; }
@@ -26,12 +27,13 @@ struct Controls {
 
 // The keys the game knows, in the order they are read.
 inline constexpr int gameKeys[] = {Key::W,  Key::A,  Key::S,  Key::D,  Key::LeftControl, Key::Space,
-                                   Key::E,  Key::Escape, Key::F1, Key::F2, Key::F3, Key::F4,
+                                   Key::E,  Key::P, Key::Escape, Key::F1, Key::F2, Key::F3, Key::F4,
                                    Key::F5, Key::F8, Key::F9, Key::F12,
                                    // Picture and mouse settings in play.
                                    Key::F6, Key::F7, Key::Minus, Key::Equal, Key::F10};
 
-// Reads every game key twice, the left mouse button, the cursor and pad 0.
+// Reads every game key twice, the left mouse button, the cursor, pad 0 and
+// the focus.
 Controls readControls(InputSource& input);
 
 // The clock of one frame: read once, so every step of the frame (and a

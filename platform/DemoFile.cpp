@@ -34,6 +34,8 @@ std::uint32_t crc32(const std::string& bytes, std::size_t length) {
 }
 
 bool isButtonChannel(std::uint32_t channel) { return channel < cursorChannel; }
+// Answered with one yes or no: keys, buttons and the focus.
+bool isBooleanChannel(std::uint32_t channel) { return isButtonChannel(channel) || channel == focusChannel; }
 
 bool smallInteger(double v) { return v == static_cast<double>(static_cast<std::int32_t>(v)) && v >= -1e9 && v <= 1e9; }
 
@@ -115,7 +117,7 @@ public:
 void writeChange(Writer& w, const Change& c) {
     w.varint(c.channel);
     w.varint(c.query);
-    if (isButtonChannel(c.channel)) {
+    if (isBooleanChannel(c.channel)) {
         w.u8(c.down ? 1 : 0);
     } else if (c.channel == cursorChannel) {
         const CursorAnswer& a = c.cursor;
@@ -155,7 +157,7 @@ bool readChange(Reader& r, Change& c) {
     }
     c.channel = static_cast<std::uint32_t>(channel);
     c.query = static_cast<std::uint32_t>(query);
-    if (isButtonChannel(c.channel)) return r.boolean(c.down);
+    if (isBooleanChannel(c.channel)) return r.boolean(c.down);
     if (c.channel == cursorChannel) {
         std::uint8_t form = 0;
         if (!r.u8(form)) return false;
@@ -205,7 +207,7 @@ bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == st
 
 bool sameAnswer(const Change& a, const Change& b) {
     if (a.channel != b.channel) return false;
-    if (isButtonChannel(a.channel)) return a.down == b.down;
+    if (isBooleanChannel(a.channel)) return a.down == b.down;
     if (a.channel == cursorChannel)
         return a.cursor.absolute == b.cursor.absolute && sameBits(a.cursor.x, b.cursor.x) &&
                sameBits(a.cursor.y, b.cursor.y);
@@ -338,6 +340,8 @@ std::uint32_t AnswerState::nextQuery(std::uint32_t channel) {
 void AnswerState::apply(const Change& change) {
     if (isButtonChannel(change.channel))
         down[change.channel] = change.down;
+    else if (change.channel == focusChannel)
+        unfocused = change.down;
     else if (change.channel == cursorChannel)
         cursorAnswer = change.cursor;
     else

@@ -14,12 +14,14 @@ namespace demo {
 constexpr std::uint16_t formatVersion = 1;
 
 // Each thing the game can ask about is a channel: one per key code, one per
-// mouse button, the cursor and the game pad.
+// mouse button, the cursor, the game pad and the window's focus.
 constexpr std::uint32_t keyChannels = Key::Last + 1;
 constexpr std::uint32_t buttonChannel0 = keyChannels;
 constexpr std::uint32_t cursorChannel = buttonChannel0 + MouseButton::Count;
 constexpr std::uint32_t padChannel = cursorChannel + 1;
-constexpr std::uint32_t channelCount = padChannel + 1;
+// Its answer is "focus lost", so a demo without the channel plays focused.
+constexpr std::uint32_t focusChannel = padChannel + 1;
+constexpr std::uint32_t channelCount = focusChannel + 1;
 
 // Queries of one channel in one frame beyond this are not recorded.
 constexpr std::uint32_t maxQueriesPerFrame = 4096;
@@ -42,7 +44,7 @@ struct PadAnswer {
 struct Change {
     std::uint32_t channel = 0;
     std::uint32_t query = 0;
-    bool down = false;      // key and button channels
+    bool down = false;      // key and button channels; focus lost
     CursorAnswer cursor;    // cursor channel
     PadAnswer pad;          // pad channel
 };
@@ -83,6 +85,7 @@ struct AnswerState {
     std::vector<bool> down;  // keys, then buttons
     CursorAnswer cursorAnswer;
     PadAnswer pad;
+    bool unfocused = false;
     double setX = 0.0;  // where the game last put the cursor
     double setY = 0.0;
     std::vector<std::uint32_t> queries;  // per channel, this frame

@@ -52,6 +52,8 @@ bool GlfwInput::gamepad(GamepadState& state) {
     return true;
 }
 
+bool GlfwInput::focused() { return glfwGetWindowAttrib(window, GLFW_FOCUSED) == GLFW_TRUE; }
+
 void GlfwInput::setWindowTitle(const std::string& title) {
     if (titleShownAt >= 0.0 && title == shownTitle) return;
     const double now = glfwGetTime();

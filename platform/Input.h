@@ -15,6 +15,7 @@ constexpr int Equal = 61;
 constexpr int A = 65;
 constexpr int D = 68;
 constexpr int E = 69;
+constexpr int P = 80;
 constexpr int S = 83;
 constexpr int W = 87;
 constexpr int Escape = 256;
@@ -89,6 +90,9 @@ public:
     // Zeroes `state`, then fills it from game pad 0. False when no pad answers
     // (state stays zero).
     virtual bool gamepad(GamepadState& state) = 0;
+
+    // Whether the window has the keyboard focus; the game pauses without it.
+    virtual bool focused() { return true; }
 
     // The window title is the game's status line.
     virtual void setWindowTitle(const std::string& title) = 0;

@@ -18,7 +18,8 @@ void RecordingInput::record(const demo::Change& change) {
 
 bool RecordingInput::answerButton(std::uint32_t channel, bool down) {
     const std::uint32_t query = answers.nextQuery(channel);
-    if (answers.down[channel] != down && query < demo::maxQueriesPerFrame) {
+    const bool before = channel == demo::focusChannel ? answers.unfocused : answers.down[channel];
+    if (before != down && query < demo::maxQueriesPerFrame) {
         demo::Change change;
         change.channel = channel;
         change.query = query;
@@ -92,6 +93,8 @@ bool RecordingInput::gamepad(GamepadState& state) {
     if (!demo::sameAnswer(change, now) && query < demo::maxQueriesPerFrame) record(change);
     return connected;
 }
+
+bool RecordingInput::focused() { return !answerButton(demo::focusChannel, !device.focused()); }
 
 void RecordingInput::setWindowTitle(const std::string& title) { device.setWindowTitle(title); }
 

@@ -53,6 +53,11 @@ bool ReplayInput::gamepad(GamepadState& state) {
     return answers.pad.connected;
 }
 
+bool ReplayInput::focused() {
+    answer(demo::focusChannel);
+    return !answers.unfocused;
+}
+
 void ReplayInput::setWindowTitle(const std::string& title) {
     windowTitle = title;
     if (window != nullptr) window->setWindowTitle(title);

@@ -18,6 +18,7 @@ public:
     void setCursorPosition(double x, double y) override;
     double time() override;
     bool gamepad(GamepadState& state) override;
+    bool focused() override;
     void setWindowTitle(const std::string& title) override;
     void endFrame() override;
 

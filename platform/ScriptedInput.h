@@ -22,6 +22,7 @@ public:
     void setCursorPosition(double x, double y) override;
     double time() override;
     bool gamepad(GamepadState& state) override;
+    bool focused() override { return hasFocus; }
     void setWindowTitle(const std::string& title) override;
     void endFrame() override;
 
@@ -29,6 +30,7 @@ public:
     double cursorY = 0.0;
     double now = 0.0;
     bool padConnected = false;
+    bool hasFocus = true;
     GamepadState pad;
     std::string windowTitle;
 

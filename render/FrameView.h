@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include <glm/vec3.hpp>
@@ -55,4 +56,8 @@ struct FrameView {
     float brightnessShown = 0.0f;
     int pickupsHeld = 0;
     float pickupFlash = 0.0f;
+    // Written over the frame: the lines of the sounds playing now, and the
+    // pause.
+    std::vector<std::string> subtitles;
+    bool paused = false;
 };

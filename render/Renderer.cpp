@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <string>
 
 #include <glm/common.hpp>
@@ -10,6 +11,7 @@
 
 #include "render/GpuTimer.h"
 #include "render/Hud.h"
+#include "render/TextRenderer.h"
 #include "render/Light.h"
 #include "render/LightReach.h"
 #include "render/PostProcess.h"
@@ -412,6 +414,8 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     const glm::vec4 measured = measureHudArea(imageOf(hudImage.get()));
     hudArea = glm::vec4(glm::min(glm::vec2(measured), glm::vec2(extras)),
                         glm::max(glm::vec2(measured.z, measured.w), glm::vec2(extras.z, extras.w)));
+    text = std::make_unique<TextRenderer>(setup.fontFile);
+    if (!text->ok()) std::cout << "font " << setup.fontFile << " could not be read: no subtitles" << std::endl;
 }
 
 Renderer::~Renderer() {
@@ -566,6 +570,8 @@ void Renderer::present(const FrameView& view) {
     screenQuad->draw();
     glEnable(GL_DEPTH_TEST);
     if (hudShown(view.screen)) drawHud(view);
+    text->drawBottom(view.subtitles, view.width, view.height);
+    if (view.paused) text->drawCentre("Paused", view.width, view.height);
 }
 
 void Renderer::drawHud(const FrameView& view) {

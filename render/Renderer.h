@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <GL/glew.h>
@@ -13,6 +14,7 @@ class GpuTimer;
 class Light;
 class PostProcess;
 class ShaderProgram;
+class TextRenderer;
 class Texture;
 struct Material;
 namespace murk {
@@ -48,6 +50,8 @@ struct RendererSetup {
     // images and shadow maps take the next ones. Nothing reads slots any
     // more, but they are kept as the import hands them out.
     int* nextTextureSlot = nullptr;
+    // Subtitles and the pause word; without it the game plays on unwritten.
+    std::string fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 };
 
 // Draws frames: both shadow maps, the scene into the bloom chain's target,
@@ -93,6 +97,7 @@ private:
     // A second screen quad the game's set-up has always made; nothing draws it.
     std::unique_ptr<murk::QuadObject> spareQuad;
     std::unique_ptr<Texture> hudImage;
+    std::unique_ptr<TextRenderer> text;
     std::unique_ptr<Texture> startScreen, endScreen, helpScreen, wonScreen;
     UniformTable uniformTable;
     glm::vec4 hudArea{0.0f, 0.0f, 1.0f, 1.0f};  // measured once from the HUD image

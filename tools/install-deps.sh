@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libglfw3-dev libglew-dev libglm-dev libassimp-dev libfreeimage-dev
-  libbullet-dev libopenal-dev libsndfile1-dev
+  libbullet-dev libopenal-dev libsndfile1-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri xdotool
   # the Debian package and its menu entry

@@ -1,6 +1,7 @@
 // The frame's state machine and the wiring of a playing frame, on the real
 // level: what each key does in which state, and that every step of the
 // frame reads this frame's snapshot and clock.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -8,6 +9,7 @@
 
 #include "app/Frame.h"
 #include "app/GameRules.h"
+#include "app/Subtitles.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
 #include "scene/World.h"
@@ -37,6 +39,7 @@ protected:
         g.settings.brightness = 1.0f;
         g.collectedPickups.clear();
         g.latches = KeyLatches{};
+        g.paused = g.pauseKeyDown = false;
         g.showFps = g.wireframe = g.transparency = false;
         g.frustum.enabled = true;
         g.world->samplingQuality = 1;
@@ -297,6 +300,85 @@ TEST_F(Frame, SoundsPlayInGameAndTheFootstepsOnlyWhileWalking) {
     frame(keys({}));
     EXPECT_FALSE(sounds.isPlaying(ids.footstepsSound));
     EXPECT_TRUE(sounds.isPlaying(ids.staticTvSound));
+}
+
+TEST_F(Frame, APauseHoldsTheGameAndItsSoundsUntilAFreshPress) {
+    play();
+    frame(keys({Key::W}));
+    const double before = shared->now;
+    Camera& camera = game().camera;
+    SoundManager& sounds = *game().soundManager;
+    const auto state = [&] {
+        return std::vector<float>{camera.position.x, camera.position.z, camera.energy, camera.fear,
+                                  camera.horizontalAngle, game().lamp.direction.x};
+    };
+    const std::vector<float> held = state();
+    const std::string title = game().windowTitle;
+    const double music = sounds.playbackOffset(game().sounds.ambienceMusic);
+    struct Step {
+        const char* what;
+        Controls controls;
+        bool paused;
+    };
+    Controls away = keys({Key::W}, true);
+    away.focused = false;
+    away.cursorX += 40;
+    Controls start = keys({});
+    start.padConnected = true;
+    start.pad.wButtons = Pad::Start;
+    const Step steps[] = {{"focus lost, walking with the light on", away, true},
+                          {"focus back, the same keys still held", keys({Key::W}, true), true},
+                          {"everything let go", keys({}), true},
+                          {"a fresh press resumes", keys({Key::Space}), false},
+                          {"the pad's Start pauses", start, true},
+                          {"Start let go", keys({}), true},
+                          {"a click resumes", keys({}, true), false},
+                          {"P pauses", keys({Key::P}), true},
+                          {"P still held", keys({Key::P}), true},
+                          {"P let go", keys({}), true},
+                          {"P again resumes", tapped(Key::P), false}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_FALSE(frame(step.controls, 0.5));
+        EXPECT_EQ(game().paused, step.paused);
+        EXPECT_EQ(frameView(game()).paused, step.paused);
+        EXPECT_EQ(state(), held);
+        EXPECT_EQ(game().windowTitle, title);
+        EXPECT_EQ(sounds.isPlaying(game().sounds.ambienceMusic), !step.paused);
+        EXPECT_EQ(sounds.playbackOffset(game().sounds.ambienceMusic), music);
+    }
+    // The game's clock left the paused frames out: the lamp swings on from
+    // where it stopped.
+    EXPECT_TRUE(frame(keys({}), 0.1));
+    EXPECT_NEAR(game().lampSwing.cosine, std::cos(before + 0.1), 1e-5);
+    EXPECT_TRUE(sounds.isPlaying(game().sounds.ambienceMusic));
+}
+
+TEST_F(Frame, SubtitlesShowWhileTheirSoundPlays) {
+    play();
+    SoundManager& sounds = *game().soundManager;
+    const SoundIds& ids = game().sounds;
+    const std::pair<int, const char*> lines[] = {{ids.voiceHelloSomebody, "Hello? Somebody up there?"},
+                                                 {ids.voiceWhereWhereAmI, "Where... where am I?"},
+                                                 {ids.enemyDistorted, "[a distorted voice] I... see... you."}};
+    for (int id = ids.voiceHelloSomebody; id <= ids.enemyRawr; ++id) sounds.pause(id);  // the start's voice
+    EXPECT_TRUE(sounds.isPlaying(ids.ambienceMusic));
+    EXPECT_TRUE(frameView(game()).subtitles.empty());  // music and the television say nothing
+    for (const auto& [id, text] : lines) {
+        SCOPED_TRACE(text);
+        sounds.play(id, 1.0f);
+        EXPECT_EQ(frameView(game()).subtitles, std::vector<std::string>{text});
+        sounds.pause(id);
+        EXPECT_TRUE(frameView(game()).subtitles.empty());
+    }
+    // Either separator; a name no sound has is reported, not shown.
+    std::vector<std::string> warnings;
+    const std::vector<std::string> table =
+        parseSubtitles("enemy_rawr.wav = Roar!\nAssets/Sounds/tavi_where am i.wav\tWhere?\nrain.wav\tx\n", warnings);
+    EXPECT_EQ(table[static_cast<std::size_t>(ids.enemyRawr)], "Roar!");
+    EXPECT_EQ(table[static_cast<std::size_t>(ids.voiceWhereAmI)], "Where?");
+    EXPECT_EQ(std::count(table.begin(), table.end(), ""), 10);
+    EXPECT_EQ(warnings, std::vector<std::string>{"line 3: no sound named \"rain.wav\""});
 }
 
 // The game itself through a pipe. --help answers and ends well; in play,

@@ -29,7 +29,8 @@ constexpr int frameCount = 100;
 
 // A player with uneven frame times: starts the game, walks and turns,
 // moves the mouse by whole and fractional pixels, taps F2 and E, holds the
-// light, crouches, and plugs a pad in for a while. Drives `device` before
+// light, crouches, plugs a pad in for a while, and switches to another
+// window and back, resuming with P. Drives `device` before
 // each frame when there is one; keeps every frame's end state.
 class Script : public FrameObserver {
 public:
@@ -52,12 +53,15 @@ public:
         if (frame == 30) in.pressButton(MouseButton::Left);
         if (frame == 70) in.releaseButton(MouseButton::Left);
         in.padConnected = frame >= 75 && frame < 90;
+        in.hasFocus = frame < 72 || frame > 74;
+        if (frame == 77) in.tap(Key::P);
         in.pad = GamepadState{1, 0, 0, 200, 0, 30000, -20000, 0};
     }
     bool frameEnds() override {
         // The end state and where the player looks, which it leaves out.
         std::ostringstream look;
-        look << std::hexfloat << "look " << game.camera.horizontalAngle << ' ' << game.camera.verticalAngle << '\n';
+        look << std::hexfloat << "look " << game.camera.horizontalAngle << ' ' << game.camera.verticalAngle
+             << " paused " << game.paused << '\n';
         trace.push_back(describeEndState(game) + look.str());
         return ++frame < frameCount;
     }
@@ -86,6 +90,7 @@ TEST(Game, ReplayGivesBackTheRecordedGameFrameByFrame) {
     // The script reached what it means to test: a game, the frame rate in the title.
     EXPECT_NE(recorded.back().find("playing 1"), std::string::npos) << recorded.back();
     EXPECT_NE(recorded.back().find(" fps"), std::string::npos) << recorded.back();
+    EXPECT_NE(recorded[76].find("paused 1"), std::string::npos) << recorded[76];
 
     // The cursor is kept as offsets from where the game put it, so another
     // window of the same shape sees the same movements.

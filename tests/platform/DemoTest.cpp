@@ -22,7 +22,8 @@ constexpr int absoluteFrame = 3;
 
 // The player: a clock with parts of a microsecond, a held key, a tap, a
 // mouse button, the cursor moved by whole and part pixels and once to where
-// an offset cannot say it exactly, and a pad plugged in and out.
+// an offset cannot say it exactly, a pad plugged in and out, and the focus
+// lost for a while.
 void play(ScriptedInput& device, int frame, double cx, double cy)
 {
     device.now = 0.5 + 0.016 * frame + 1.23e-7 * frame;
@@ -39,6 +40,7 @@ void play(ScriptedInput& device, int frame, double cx, double cy)
     if (frame == 4)
         device.releaseButton(MouseButton::Left);
     device.padConnected = frame >= 3 && frame < 6;
+    device.hasFocus = frame < 2 || frame > 3;
     device.pad = {77, Pad::A | Pad::Back, 0, 255, -32768, 1, -1, 32767};
 }
 
@@ -67,6 +69,7 @@ std::string ask(InputSource& in, double cx, double cy)
     for (int v : {int(pad.dwPacketNumber), int(pad.wButtons), int(pad.bLeftTrigger), int(pad.bRightTrigger),
                   int(pad.sThumbLX), int(pad.sThumbLY), int(pad.sThumbRX), int(pad.sThumbRY)})
         add(v);
+    add(in.focused());
     out += '|';
     add(x);
     add(y);

@@ -19,6 +19,7 @@
 #include "app/GameRules.h"
 #include "render/Renderer.h"
 #include "render/Screenshot.h"
+#include "render/TextRenderer.h"
 #include "scene/Material.h"
 #include "scene/SceneObject.h"
 #include "scene/ShaderProgram.h"
@@ -305,6 +306,48 @@ TEST(Window, ShowsTheTitleThenThePlayWithItsMetersThenTheEndScreen) {
     const std::vector<unsigned char> end = test.pixels();
     EXPECT_NE(title, end) << "the end screen is not the title screen";
     EXPECT_GT(*std::max_element(end.begin(), end.end()), 100);
+
+    // The renderer writes what the view asks for over the end screen: the
+    // subtitle at the bottom centre, the pause word in the middle.
+    FrameView view = frameView(c);
+    view.subtitles = {"Where... where am I?"};
+    view.paused = true;
+    c.renderer->draw(view);
+    const std::vector<unsigned char> written = test.pixels();
+
+    // On a plain grey: a dim band with light letters, nothing outside it.
+    TextRenderer text("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_TRUE(text.ok());
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    text.drawBottom({"Where... where am I?"}, w, h);
+    text.drawCentre("Paused", w, h);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    const std::vector<unsigned char> grey = test.pixels();
+    struct Area {
+        const char* what;
+        int x0, x1, y0, y1;
+        bool written;
+    };
+    const Area areas[] = {{"subtitle", w / 3, 2 * w / 3, 0, h / 8, true},
+                          {"pause word", 2 * w / 5, 3 * w / 5, 2 * h / 5, 3 * h / 5, true},
+                          {"left edge", 0, w / 20, 0, h, false},
+                          {"top", 0, w, 4 * h / 5, h, false}};
+    for (const Area& area : areas) {
+        SCOPED_TRACE(area.what);
+        int differ = 0, dim = 0, light = 0;
+        for (int y = area.y0; y < area.y1; ++y)
+            for (int x = area.x0; x < area.x1; ++x) {
+                const std::size_t i = (static_cast<std::size_t>(y) * w + x) * 3;
+                differ += written[i] != end[i] || written[i + 2] != end[i + 2];
+                dim += grey[i] < 80 && grey[i + 2] < 80;
+                light += grey[i] > 200 && grey[i + 1] > 190;
+            }
+        EXPECT_EQ(differ > 0, area.written);
+        EXPECT_EQ(dim > 20, area.written);
+        EXPECT_EQ(light > 5, area.written);
+    }
+    EXPECT_FALSE(TextRenderer("no such font.ttf").ok());
 }
 
 // Pixels that differ between two pictures inside and outside a box (pixels from the bottom left).

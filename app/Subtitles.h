@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class SoundManager;
+
+// Subtitles.txt: one line per sound, its file name as in audio/GameSounds.h,
+// then a tab or " = ", then the words shown while it plays.
+// The text for each game sound in gameSounds order, empty for sounds
+// without a line. A missing file gives no subtitles; a line that names no
+// sound is left out and said in `warnings`.
+std::vector<std::string> parseSubtitles(const std::string& text, std::vector<std::string>& warnings);
+std::vector<std::string> loadSubtitles(const std::string& path);
+
+// The lines of the sounds playing now, by sound id (ids[i] is the id of
+// gameSounds[i]).
+std::vector<std::string> playingSubtitles(const SoundManager& sounds, const std::vector<std::string>& table,
+                                          const std::vector<int>& ids);

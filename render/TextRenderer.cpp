@@ -1,0 +1,236 @@
+#include "render/TextRenderer.h"
+
+#include <algorithm>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace {
+
+constexpr int atlasWidth = 1024;
+constexpr int gap = 8;
+constexpr char firstChar = ' ';
+constexpr char lastChar = '~';
+
+const char* const vertexSource = R"(#version 330 core
+layout(location = 0) in vec4 corner;  // window position in -1..1, atlas uv
+out vec2 uv;
+void main() {
+    uv = corner.zw;
+    gl_Position = vec4(corner.xy, 0.0, 1.0);
+})";
+
+// A negative u marks the band behind the text.
+const char* const fragmentSource = R"(#version 330 core
+in vec2 uv;
+uniform sampler2D glyphs;
+out vec4 colour;
+void main() {
+    if (uv.x < 0.0) {
+        colour = vec4(0.0, 0.0, 0.0, 0.62);
+    } else {
+        colour = vec4(1.0, 0.96, 0.86, texture(glyphs, uv).r);
+    }
+})";
+
+GLuint compile(GLenum type, const char* source) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+struct FontFile {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ~FontFile() {
+        if (face != nullptr) FT_Done_Face(face);
+        if (library != nullptr) FT_Done_FreeType(library);
+    }
+};
+
+float pixels26(FT_Pos value) { return static_cast<float>(value) / 64.0f; }
+
+}  // namespace
+
+TextRenderer::TextRenderer(const std::string& fontFile) {
+    FontFile font;
+    if (FT_Init_FreeType(&font.library) != 0) return;
+    if (FT_New_Face(font.library, fontFile.c_str(), 0, &font.face) != 0) return;
+    if (FT_Set_Pixel_Sizes(font.face, 0, atlasPixels) != 0) return;
+    ascender = pixels26(font.face->size->metrics.ascender);
+    lineHeight = ascender - pixels26(font.face->size->metrics.descender);
+
+    // Glyphs side by side in rows, far enough apart that the smaller
+    // mipmaps a small window reads do not bleed one into the next.
+    std::vector<unsigned char> image;
+    int x = gap;
+    int y = gap;
+    int rowHeight = 0;
+    struct Placed {
+        int x, y;
+    };
+    std::array<Placed, 96> at{};
+    std::vector<std::vector<unsigned char>> bitmaps(glyphs.size());
+    for (char c = firstChar; c <= lastChar; ++c) {
+        const auto i = static_cast<std::size_t>(c - firstChar);
+        if (FT_Load_Char(font.face, static_cast<FT_ULong>(c), FT_LOAD_RENDER) != 0) continue;
+        const FT_GlyphSlot slot = font.face->glyph;
+        const int w = static_cast<int>(slot->bitmap.width);
+        const int h = static_cast<int>(slot->bitmap.rows);
+        if (x + w + gap > atlasWidth) {
+            x = gap;
+            y += rowHeight + gap;
+            rowHeight = 0;
+        }
+        at[i] = {x, y};
+        std::vector<unsigned char>& bitmap = bitmaps[i];
+        bitmap.resize(static_cast<std::size_t>(w * h));
+        for (int row = 0; row < h; ++row)
+            std::copy_n(slot->bitmap.buffer + row * slot->bitmap.pitch, w, bitmap.begin() + row * w);
+        Glyph& g = glyphs[i];
+        g.left = static_cast<float>(slot->bitmap_left);
+        g.top = static_cast<float>(slot->bitmap_top);
+        g.w = static_cast<float>(w);
+        g.h = static_cast<float>(h);
+        g.advance = pixels26(slot->advance.x);
+        x += w + gap;
+        rowHeight = std::max(rowHeight, h);
+    }
+    const int atlasHeight = y + rowHeight + gap;
+    image.assign(static_cast<std::size_t>(atlasWidth * atlasHeight), 0);
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        Glyph& g = glyphs[i];
+        const int w = static_cast<int>(g.w);
+        for (int row = 0; row < static_cast<int>(g.h); ++row)
+            std::copy_n(bitmaps[i].begin() + row * w, w,
+                        image.begin() + (at[i].y + row) * atlasWidth + at[i].x);
+        g.u0 = static_cast<float>(at[i].x) / atlasWidth;
+        g.v0 = static_cast<float>(at[i].y) / static_cast<float>(atlasHeight);
+        g.u1 = g.u0 + g.w / atlasWidth;
+        g.v1 = g.v0 + g.h / static_cast<float>(atlasHeight);
+    }
+    glyphs.back() = glyphs[static_cast<std::size_t>('?' - firstChar)];
+
+    glGenTextures(1, &atlas);
+    glBindTexture(GL_TEXTURE_2D, atlas);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, atlasWidth, atlasHeight, 0, GL_RED, GL_UNSIGNED_BYTE, image.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    program = glCreateProgram();
+    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        // A driver that cannot run these few lines gets no text, not a fault.
+        glDeleteTextures(1, &atlas);
+        atlas = 0;
+    }
+
+    glGenVertexArrays(1, &vertexArray);
+    glGenBuffers(1, &vertexBuffer);
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glBindVertexArray(0);
+}
+
+TextRenderer::~TextRenderer() {
+    glDeleteBuffers(1, &vertexBuffer);
+    glDeleteVertexArrays(1, &vertexArray);
+    glDeleteProgram(program);
+    glDeleteTextures(1, &atlas);
+}
+
+const TextRenderer::Glyph& TextRenderer::glyph(char c) const {
+    if (c < firstChar || c > lastChar) return glyphs.back();
+    return glyphs[static_cast<std::size_t>(c - firstChar)];
+}
+
+float TextRenderer::width(const std::string& text) const {
+    float w = 0.0f;
+    for (const char c : text) w += glyph(c).advance;
+    return w;
+}
+
+void TextRenderer::drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight) {
+    const auto h = static_cast<float>(windowHeight);
+    drawLines(lines, h * 0.06f, std::clamp(h / 20.0f, 14.0f, 64.0f), windowWidth, windowHeight);
+}
+
+void TextRenderer::drawCentre(const std::string& text, int windowWidth, int windowHeight) {
+    const float size = std::clamp(static_cast<float>(windowHeight) / 9.0f, 12.0f, 128.0f);
+    drawLines({text}, (static_cast<float>(windowHeight) - size) / 2.0f, size, windowWidth, windowHeight);
+}
+
+void TextRenderer::drawLines(const std::vector<std::string>& lines, float bottom, float size, int windowWidth,
+                             int windowHeight) {
+    if (!ok() || lines.empty() || windowWidth <= 0 || windowHeight <= 0) return;
+    const auto W = static_cast<float>(windowWidth);
+    const auto H = static_cast<float>(windowHeight);
+    float widest = 1.0f;
+    for (const std::string& line : lines) widest = std::max(widest, width(line));
+    const float scale = std::min(size / lineHeight, 0.9f * W / widest);
+    const float pad = lineHeight * scale * 0.25f;
+    const float lineStep = lineHeight * scale;
+
+    std::vector<float> corners;
+    const auto quad = [&](float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1) {
+        const float nx0 = 2 * x0 / W - 1, nx1 = 2 * x1 / W - 1, ny0 = 2 * y0 / H - 1, ny1 = 2 * y1 / H - 1;
+        const float c[24] = {nx0, ny0, u0, v1, nx1, ny0, u1, v1, nx1, ny1, u1, v0,
+                             nx0, ny0, u0, v1, nx1, ny1, u1, v0, nx0, ny1, u0, v0};
+        corners.insert(corners.end(), c, c + 24);
+    };
+    const float bandHalf = widest * scale / 2 + pad;
+    quad(W / 2 - bandHalf, bottom - pad, W / 2 + bandHalf,
+         bottom + lineStep * static_cast<float>(lines.size()) + pad, -1, 0, -1, 0);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        const float baseline = bottom + lineStep * static_cast<float>(lines.size() - 1 - i) + lineStep -
+                               ascender * scale;
+        float pen = W / 2 - width(line) * scale / 2;
+        for (const char c : line) {
+            const Glyph& g = glyph(c);
+            const float x0 = pen + g.left * scale;
+            const float top = baseline + g.top * scale;
+            if (g.w > 0) quad(x0, top - g.h * scale, x0 + g.w * scale, top, g.u0, g.v0, g.u1, g.v1);
+            pen += g.advance * scale;
+        }
+    }
+
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    const GLboolean blend = glIsEnabled(GL_BLEND);
+    const GLboolean cull = glIsEnabled(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glUseProgram(program);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, atlas);
+    glUniform1i(glGetUniformLocation(program, "glyphs"), 0);
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(float)), corners.data(),
+                 GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size() / 4));
+    glBindVertexArray(0);
+    if (!blend) glDisable(GL_BLEND);
+    if (depthTest) glEnable(GL_DEPTH_TEST);
+    if (cull) glEnable(GL_CULL_FACE);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <GL/glew.h>
+
+// Lines of text over the finished frame: subtitles at the bottom centre and a
+// word in the middle, each on a dim band so they read over any scene. The
+// glyphs of one font are drawn once into an atlas at start-up; a window of
+// any size scales them. Needs a current GL context.
+class TextRenderer {
+public:
+    // A font that cannot be read leaves the renderer empty: ok() is false
+    // and drawing does nothing.
+    explicit TextRenderer(const std::string& fontFile);
+    ~TextRenderer();
+    TextRenderer(const TextRenderer&) = delete;
+    TextRenderer& operator=(const TextRenderer&) = delete;
+
+    bool ok() const { return atlas != 0; }
+
+    // Width of `text` in atlas pixels.
+    float width(const std::string& text) const;
+    // Bottom centre, one line above another, the last line lowest.
+    void drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight);
+    // One line in the middle of the window.
+    void drawCentre(const std::string& text, int windowWidth, int windowHeight);
+
+    static constexpr int atlasPixels = 48;  // glyph height the atlas is drawn at
+
+private:
+    struct Glyph {
+        float u0 = 0, v0 = 0, u1 = 0, v1 = 0;  // in the atlas
+        float left = 0, top = 0;               // bearing, pixels
+        float w = 0, h = 0, advance = 0;       // pixels
+    };
+    // A line of `lines` sits on row i from the bottom at `bottom` window pixels.
+    // Letters `size` window pixels high, narrowed so the widest line fits.
+    void drawLines(const std::vector<std::string>& lines, float bottom, float size, int windowWidth,
+                   int windowHeight);
+    const Glyph& glyph(char c) const;
+
+    std::array<Glyph, 96> glyphs{};  // ' '..'~', then '?' for the rest
+    float lineHeight = 0.0f;
+    float ascender = 0.0f;
+    GLuint atlas = 0;
+    GLuint program = 0;
+    GLuint vertexArray = 0;
+    GLuint vertexBuffer = 0;
+};
