@@ -75,9 +75,7 @@ protected:
         auto* map = new ShadowMap(w, h, GL_RG32F, GL_RG, GL_FLOAT, 3, "varianceShadowMapping", "gaussian");
         return std::make_unique<Light>(glm::vec3(0), glm::vec3(1), glm::vec3(0, 0, 1), 0.9f, map, 1.0f);
     }
-    static glm::vec2 moments(const std::vector<float>& m, int x, int y, int w = 64) {
-        return {m[static_cast<std::size_t>((y * w + x) * 2)], m[static_cast<std::size_t>((y * w + x) * 2 + 1)]};
-    }
+    static glm::vec2 moments(const std::vector<float>& m, int x, int y, int w = 64) { const auto i = std::size_t((y * w + x) * 2); return {m[i], m[i + 1]}; }
 
     static inline murk::test::GlContext* gl = nullptr;
     std::vector<std::unique_ptr<ShaderProgram>> programs;

@@ -81,9 +81,7 @@ TEST(RendererPasses, ObjectRolesDecideWhatEachPassDraws) {
     std::tie(v.eye, v.direction, v.up) = std::tuple(glm::vec3(0), glm::vec3(0, 0, 1), glm::vec3(0, 1, 0));
     Frustum frustum = game.game().frustum;
     frustum.update(v.eye, v.direction, v.up);
-    v.frustum = &frustum;
-    v.objects = &objects;
-    v.screen.playing = true;
+    v.frustum = &frustum, v.objects = &objects, v.screen.playing = true;
     renderer.draw(v);
     // Shadows: casters 2 to n - 4 for each light, culled or not.
     EXPECT_EQ(indices(draws, true), (std::vector<std::size_t>{2, 3, 4, 5, 6, 2, 3, 4, 5, 6}));
@@ -135,21 +133,15 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
     const Pose poses[] = {
         {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f},         {{-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, 0.99f},
         {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f},         {{2.92f, 1.2f, 0.262f}, 0.6f, 0.0f, 0.94f},
-        {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f, true},   {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f, false, true},
-    };
+        {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f, true},   {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f, false, true}};
     c.camera.playing = true;
     c.camera.lightIntensity = 0.8f;
     for (const Pose& pose : poses) {
         aim(c, pose.eye, pose.yaw, pose.pitch, pose.cutOff, 1.0f);
-        c.transparency = pose.transparency;
-        c.wireframe = pose.wireframe;
-
-        c.renderer->setShortcuts(FrameShortcuts{false, false, false});
-        c.renderer->draw(frameView(c));
-        const std::vector<unsigned char> full = test.pixels();
-        c.renderer->setShortcuts(FrameShortcuts{});
-        c.renderer->draw(frameView(c));
-        EXPECT_TRUE(full == test.pixels()) << "eye " << pose.eye.x << ", " << pose.eye.z;
+        std::tie(c.transparency, c.wireframe) = std::pair(pose.transparency, pose.wireframe);
+        const auto drawn = [&](FrameShortcuts shortcuts) { c.renderer->setShortcuts(shortcuts); c.renderer->draw(frameView(c)); return test.pixels(); };
+        const std::vector<unsigned char> full = drawn({false, false, false});
+        EXPECT_TRUE(full == drawn({})) << "eye " << pose.eye.x << ", " << pose.eye.z;
         // The pose must show something lit, or the comparison proves little.
         EXPECT_GT(*std::max_element(full.begin(), full.end()), 100);
     }
@@ -177,18 +169,14 @@ TEST(RealLevelLook, MatchesTheKeptPictures) {
     if (!test.ok()) GTEST_SKIP() << "no display or GL context";
     GameContext& c = test.game();
     struct Pose { const char* name; glm::vec3 eye; float yaw, pitch; bool light; };
-    const Pose poses[] = {{"start", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, true},
-                          {"lamp", {-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, false},
-                          {"stage", {0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, true},
-                          {"carried", {2.92f, 1.2f, 0.262f}, 0.6f, 0.0f, true}};
+    const Pose poses[] = {{"start", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, true}, {"lamp", {-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, false},
+                          {"stage", {0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, true}, {"carried", {2.92f, 1.2f, 0.262f}, 0.6f, 0.0f, true}};
     const bool update = std::getenv("MURK_UPDATE_LOOK") != nullptr;
     const std::string folder = std::string(MURK_SOURCE_DIR) + "/tests/render/look/";
     test.startPlaying();
     for (const Pose& pose : poses) {
         aim(c, pose.eye, pose.yaw, pose.pitch, 0.95f, pose.light ? 1.0f : 0.0f);
-        c.camera.fear = 35.0f;
-        c.camera.energy = 70.0f;
-        c.camera.lightIntensity = pose.light ? 0.7f : 0.2f;
+        std::tie(c.camera.fear, c.camera.energy, c.camera.lightIntensity) = std::tuple(35.0f, 70.0f, pose.light ? 0.7f : 0.2f);
         c.lampSwing = rules::swingLamp(1.0);
         c.lamp.direction = c.lampSwing.lampDirection;
         c.lampUp = c.lampSwing.lampUp;
@@ -237,8 +225,7 @@ TEST(Window, ShowsTheTitleThenThePlayWithItsMetersThenTheEndScreen) {
     test.frame(holding({}, c));
     test.frame(holding({}, c));
     const std::vector<unsigned char> end = test.pixels();
-    EXPECT_NE(title, end) << "the end screen is not the title screen";
-    EXPECT_GT(*std::max_element(end.begin(), end.end()), 100);
+    EXPECT_TRUE(title != end && *std::max_element(end.begin(), end.end()) > 100) << "the end screen is not the title screen";
 
     // The renderer writes what the view asks for over the end screen: the
     // subtitle at the bottom centre, the pause word in the middle.
@@ -292,10 +279,7 @@ TEST(Window, BrightnessAndTheHudsPickupsBarAndFlash) {
     GameContext& c = test.game();
     test.startPlaying();  // LIGHT full
     const auto drawn = [&](float brightness, float pickups, float shown, float flash) {
-        c.settings.brightness = brightness;
-        c.camera.pickups = pickups;
-        c.brightnessShown = shown;
-        c.pickupFlash = flash;
+        std::tie(c.settings.brightness, c.camera.pickups, c.brightnessShown, c.pickupFlash) = std::tuple(brightness, pickups, shown, flash);
         c.renderer->draw(frameView(c));
         return test.pixels();
     };

@@ -114,12 +114,9 @@ TEST(CollisionBodies, ShapeWordSelectsABodyAroundTheBounds) {
 }
 
 TEST(Conversion, TriangleMeshesInOrderWithUvsAndTangentsWhereGiven) {
-    const std::string obj =
-        "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 5 0 0\nv 6 0 0\nv 6 1 0\n"
-        "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
-        "o quad\nf 1/1/1 2/2/1 3/3/1 4/4/1\n"
-        "o bare\nf 5//1 6//1 7//1\n"
-        "o mixed\nl 1 2\np 3\nf 5/1/1 7/3/1 6/2/1\n";  // the line and point are dropped
+    const std::string obj = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 5 0 0\nv 6 0 0\nv 6 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
+                            "o quad\nf 1/1/1 2/2/1 3/3/1 4/4/1\no bare\nf 5//1 6//1 7//1\n"
+                            "o mixed\nl 1 2\np 3\nf 5/1/1 7/3/1 6/2/1\n";  // the line and point are dropped
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(obj.data(), obj.size(), modelImportFlags, "obj");
     ASSERT_NE(scene, nullptr);
@@ -129,8 +126,7 @@ TEST(Conversion, TriangleMeshesInOrderWithUvsAndTangentsWhereGiven) {
     ASSERT_EQ(meshes.size(), 3u);
     for (std::size_t m = 0; m < 3; ++m) {  // indices, vertices, normals, x bounds, uvs, tangents
         const MeshData& d = meshes[m];
-        EXPECT_EQ(Counts(d.indexCount(), d.vertexCount(), d.normals.size(), d.minX, d.maxX, d.uvs.size(),
-                         d.tangents.size()), rows[m]) << m;
+        EXPECT_EQ(Counts(d.indexCount(), d.vertexCount(), d.normals.size(), d.minX, d.maxX, d.uvs.size(), d.tangents.size()), rows[m]) << m;
     }
     const MeshData& quad = meshes[0];  // its uvs equal its x and y
     for (std::size_t v = 0; v < 4; ++v)
@@ -143,8 +139,7 @@ TEST(Conversion, BoundsTakeEveryVertexAndMissingNormalsAreZero) {
     mesh.mNumVertices = 3;
     mesh.mVertices = new aiVector3D[3]{{2, 0, 0}, {0, 1, -1}, {0, 0, 0}};
     const MeshData data = convertMesh(mesh);
-    EXPECT_EQ((std::array{data.minX, data.maxX, data.minY, data.maxY, data.minZ, data.maxZ}),
-              (std::array{0.0f, 2.0f, 0.0f, 1.0f, -1.0f, 0.0f}));
+    EXPECT_EQ((std::array{data.minX, data.maxX, data.minY, data.maxY, data.minZ, data.maxZ}), (std::array{0.0f, 2.0f, 0.0f, 1.0f, -1.0f, 0.0f}));
     EXPECT_EQ(data.normals, std::vector<float>(9, 0.0f));
 }
 
