@@ -139,7 +139,7 @@ TEST(Hud, AreaCoversLitTexelsAndTheTroughs) {
     const glm::vec4 troughs(0.0625f, 0.066667f, 0.2625f, 0.127778f), whole(0, 0, 1, 1);
     const struct { int x, y, channel, bytesShort; glm::vec4 area; } rows[] = {  // the one lit texel, rows from the bottom; x < 0: none
         {-1, 0, 0, 0, troughs}, {90, 40, 2, 0, {troughs.x, troughs.y, 92.0f / w, 42.0f / h}},  // one texel to spare each way
-        {20, 2, 1, 0, {troughs.x, 0.02f, troughs.z, troughs.w}},
+        {3, 2, 1, 0, {0.02f, 0.02f, troughs.z, troughs.w}},
         {0, 0, 0, 0, {0, 0, troughs.z, troughs.w}},  // clamped to the window
         {90, 40, 0, 1, whole},                        // too few bytes for the size
     };
