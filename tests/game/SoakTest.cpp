@@ -60,9 +60,7 @@ Screen screenOf(const GameContext& game) {
     return game.hasPlayed ? Lost : Title;
 }
 
-// A player's hands at random: movement and crouch held for a while, the
-// light on and off, the use key, the help, mouse look, a pad and, when
-// asked, the debug keys. Never Escape, Back or F12.
+// A player's hands at random; never Escape, Back or F12.
 class RandomPlayer {
 public:
     Controls hands(const GameContext& game, bool debugKeys) {
@@ -83,7 +81,6 @@ public:
             c.pad = {1, static_cast<std::uint16_t>(chance(0.1) ? Pad::A : 0), static_cast<std::uint8_t>(random()),
                      static_cast<std::uint8_t>(chance(0.3) ? random() : 0), axis(), axis(), axis(), axis()};
         }
-        // In the menus, after a while, a new game.
         menuFrames = game.camera.playing && !game.won ? 0 : menuFrames + 1;
         if (menuFrames > 20 && !game.helpShown && chance(0.2)) c.pressed.set(Key::Space);
         return c;

@@ -24,21 +24,17 @@ constexpr int absoluteFrame = 3;
 // mouse button, the cursor moved by whole and part pixels and once to where
 // an offset cannot say it exactly, a pad plugged in and out, and the focus
 // lost for a while.
-void play(ScriptedInput& device, int frame, double cx, double cy)
-{
+void play(ScriptedInput& device, int frame, double cx, double cy) {
     device.now = 0.5 + 0.016 * frame + 1.23e-7 * frame;
     device.cursorX = frame == 1 ? cx + 7 : frame == 2 ? cx + 0.25 : frame == absoluteFrame ? 0.1 : cx;
     device.cursorY = frame == 1 ? cy - 3 : frame == 2 ? cy - 2.25 : cy;
-    if (frame == 1)
-        device.press(Key::W);
-    if (frame == 6)
-        device.release(Key::W);
+    if (frame == 1) device.press(Key::W);
+    if (frame == 6) device.release(Key::W);
     if (frame == 2) {
         device.tap(Key::F3);
         device.pressButton(MouseButton::Left);
     }
-    if (frame == 4)
-        device.releaseButton(MouseButton::Left);
+    if (frame == 4) device.releaseButton(MouseButton::Left);
     device.padConnected = frame >= 3 && frame < 6;
     device.hasFocus = frame < 2 || frame > 3;
     device.pad = {77, Pad::A | Pad::Back, 0, 255, -32768, 1, -1, 32767};
@@ -46,8 +42,7 @@ void play(ScriptedInput& device, int frame, double cx, double cy)
 
 // One frame of the game's questions; the answers as text, every double exact,
 // the cursor's own position after the '|'.
-std::string ask(InputSource& in, double cx, double cy)
-{
+std::string ask(InputSource& in, double cx, double cy) {
     std::string out;
     const auto add = [&out](double v) {
         char text[32];
@@ -78,8 +73,7 @@ std::string ask(InputSource& in, double cx, double cy)
     return out;
 }
 
-TEST(Demo, ReplayGivesBackEveryRecordedAnswerBitForBit)
-{
+TEST(Demo, ReplayGivesBackEveryRecordedAnswerBitForBit) {
     ScriptedInput device;
     RecordingInput recorder(device);
     std::vector<std::string> recorded;
@@ -102,8 +96,7 @@ TEST(Demo, ReplayGivesBackEveryRecordedAnswerBitForBit)
     ScriptedInput window;
     ReplayInput replayer(loaded, &window);
     replayer.setCursorPosition(400.5, 300);
-    for (int f = 0; f < frames; ++f)
-        EXPECT_EQ(ask(replayer, 400.5, 300), recorded[f]) << "frame " << f;
+    for (int f = 0; f < frames; ++f) EXPECT_EQ(ask(replayer, 400.5, 300), recorded[f]) << "frame " << f;
     EXPECT_EQ(replayer.divergedAt(), -1);
     EXPECT_TRUE(replayer.finished());
     EXPECT_EQ(window.windowTitle, device.windowTitle) << "titles still reach a window";
@@ -124,8 +117,7 @@ TEST(Demo, ReplayGivesBackEveryRecordedAnswerBitForBit)
     EXPECT_EQ(error, "cannot open " + path);
 }
 
-TEST(Demo, TheClockIsReadOnceAFrameInWholeMicrosecondsAndATapReadsDownOnce)
-{
+TEST(Demo, TheClockIsReadOnceAFrameInWholeMicrosecondsAndATapReadsDownOnce) {
     const struct { double device, seen; } table[] = {
         {1.2345678912, 1.234568}, {1.0, 1.234568}, {std::nan(""), 1.234568}, {2.0000004, 2.0}};
     ScriptedInput device;
@@ -150,8 +142,7 @@ TEST(Demo, TheClockIsReadOnceAFrameInWholeMicrosecondsAndATapReadsDownOnce)
     EXPECT_EQ(replayer.time(), table[3].seen) << "after the end the clock stands";
 }
 
-demo::Demo oneChange(std::uint32_t channel, std::uint32_t query, std::string endState = "end")
-{
+demo::Demo oneChange(std::uint32_t channel, std::uint32_t query, std::string endState = "end") {
     demo::Change change;
     change.channel = channel;
     change.query = query;
@@ -159,8 +150,7 @@ demo::Demo oneChange(std::uint32_t channel, std::uint32_t query, std::string end
     return demo::Demo{{demo::Frame{5, {change}}}, std::move(endState)};
 }
 
-TEST(DemoFile, RefusesWhatIsNotAWholeDemoOfThisVersionAndSaysWhy)
-{
+TEST(DemoFile, RefusesWhatIsNotAWholeDemoOfThisVersionAndSaysWhy) {
     // Header 0-15, frame: clock 16, change count 17, channel 18, query 19, down 20.
     const std::string good = demo::encode(oneChange(Key::W, 0));
     const auto with = [](std::string bytes, std::size_t at, char value) {

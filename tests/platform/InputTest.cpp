@@ -12,6 +12,8 @@
 #include <cmath>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -21,14 +23,12 @@ struct RawPad {
 };
 
 // Sticks, then triggers, in the order of GLFW's axes.
-int axisField(const GamepadState& s, int axis)
-{
+int axisField(const GamepadState& s, int axis) {
     const int fields[] = {s.sThumbLX, s.sThumbLY, s.sThumbRX, s.sThumbRY, s.bLeftTrigger, s.bRightTrigger};
     return fields[axis];
 }
 
-TEST(GamepadMapping, EachGlfwButtonSetsItsXInputMaskAlone)
-{
+TEST(GamepadMapping, EachGlfwButtonSetsItsXInputMaskAlone) {
     const struct { int button; unsigned mask; } table[] = {
         {GLFW_GAMEPAD_BUTTON_A, 0x1000}, {GLFW_GAMEPAD_BUTTON_B, 0x2000}, {GLFW_GAMEPAD_BUTTON_X, 0x4000},
         {GLFW_GAMEPAD_BUTTON_Y, 0x8000}, {GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, 0x0100},
@@ -50,8 +50,7 @@ TEST(GamepadMapping, EachGlfwButtonSetsItsXInputMaskAlone)
     EXPECT_EQ(gamepadFromGlfw(all.buttons, all.axes).wButtons, 0xF3FF);
 }
 
-TEST(GamepadMapping, AxesBecomeFullRangeSticksUpPositiveAndTriggersFromRest)
-{
+TEST(GamepadMapping, AxesBecomeFullRangeSticksUpPositiveAndTriggersFromRest) {
     const struct { int axis; float value; int expected; } table[] = {
         {0, 1.0f, 32767}, {0, -1.0f, -32768}, {0, 1.5f, 32767}, {0, 0.25f, 8192},
         {1, -1.0f, 32767}, {1, 1.0f, -32768}, {1, 0.75f, -24576}, // GLFW's stick y points down; down reaches -32768
@@ -70,8 +69,7 @@ TEST(GamepadMapping, AxesBecomeFullRangeSticksUpPositiveAndTriggersFromRest)
     }
 }
 
-TEST(GlfwInput, SwitchesStickyKeysOnAndAnswersNoPadWithZeroes)
-{
+TEST(GlfwInput, SwitchesStickyKeysOnAndAnswersNoPadWithZeroes) {
     murk::test::GlContext gl(64, 64);
     ASSERT_TRUE(gl.ok());
     GlfwInput input(gl.handle());
@@ -88,8 +86,7 @@ TEST(GlfwInput, SwitchesStickyKeysOnAndAnswersNoPadWithZeroes)
 
 // A key pressed and released between two polls must still read as down once:
 // that is what makes a quick tap act. Without sticky keys GLFW reports it up.
-TEST(GlfwInput, TapBetweenTwoPollsReadsDownOnceAndNotAfterItsFrame)
-{
+TEST(GlfwInput, TapBetweenTwoPollsReadsDownOnceAndNotAfterItsFrame) {
     murk::test::GlContext gl(64, 64, true);
     ASSERT_TRUE(gl.ok());
     GlfwInput input(gl.handle());
@@ -119,8 +116,7 @@ TEST(GlfwInput, TapBetweenTwoPollsReadsDownOnceAndNotAfterItsFrame)
     }
 }
 
-TEST(GlfwInput, TitleChangesReachTheWindowAtMostFourTimesASecond)
-{
+TEST(GlfwInput, TitleChangesReachTheWindowAtMostFourTimesASecond) {
     murk::test::GlContext gl(64, 64, true);
     ASSERT_TRUE(gl.ok());
     GlfwInput input(gl.handle());
@@ -139,6 +135,23 @@ TEST(GlfwInput, TitleChangesReachTheWindowAtMostFourTimesASecond)
         input.setWindowTitle(step.title);
         EXPECT_TRUE(shown(step.shown)) << step.at;
     }
+}
+
+// The pad is the first connected joystick with a gamepad mapping, in any
+// slot, and the game stays with it until it goes.
+TEST(PadSlot, FirstMappedPadIsKeptWhileItIsThere) {
+    const JoystickSlot none, pad{true, true}, stick{true, false};
+    const std::tuple<std::vector<JoystickSlot>, int, int> rows[] = { // slots, the one in use, the one to use
+        {{}, -1, -1},
+        {{none, stick, none}, -1, -1}, // a joystick without a mapping is no pad
+        {{none, stick, pad, pad}, -1, 2},
+        {{pad, none, pad}, 2, 2}, // a pad plugged in lower down does not take over
+        {{none, none, pad}, 0, 2}, // the one in use was unplugged
+        {{pad, stick}, 1, 0}, // the one in use lost its mapping
+        {{pad}, 16, 0},
+    };
+    for (std::size_t row = 0; row < std::size(rows); ++row)
+        EXPECT_EQ(padSlot(std::get<0>(rows[row]), std::get<1>(rows[row])), std::get<2>(rows[row])) << "row " << row;
 }
 
 } // namespace
