@@ -38,7 +38,6 @@ bool writeTone(const std::filesystem::path& path, const ToneSpec& spec) {
 constexpr int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 constexpr int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT, vorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
 
-// A fresh folder for each test.
 std::filesystem::path testDir() {
     const auto dir = std::filesystem::path(MURK_BINARY_DIR) / "test-sounds" /
                      testing::UnitTest::GetInstance()->current_test_info()->name();

@@ -5,6 +5,7 @@
 #include "platform/RecordingInput.h"
 #include "platform/ReplayInput.h"
 #include "platform/ScriptedInput.h"
+#include "render/GlState.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestGame.h"
@@ -13,26 +14,59 @@
 #include <glm/trigonometric.hpp>
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <numbers>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+// Live allocations made with C++ new (the game's, and the driver's shader
+// compiler's): a count, which the allocator's own bookkeeping cannot blur.
+// A sanitizer owns new and delete, and its quarantine the heap: no counts there.
+namespace {
+std::atomic<long> liveAllocations{0};
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+void release(void* p) {
+    if (p != nullptr) --liveAllocations;
+    std::free(p);
+}
+#endif
+}  // namespace
+
+#if !defined(__SANITIZE_ADDRESS__)
+void* operator new(std::size_t size) {
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        ++liveAllocations;
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+#endif
 
 namespace {
 
 using murk::test::holding;
 using murk::test::TestGame;
 
-// From the title screen to the won screen: the level tool's route walked on
-// the real level with keys and mouse, the meters live, so the light and the
-// pick-ups have to be managed on the way.
+// The level tool's route walked with keys and mouse, the meters live.
 using std::numbers::pi_v;
 
 struct Waypoint {
@@ -141,8 +175,7 @@ TEST(Game, PlaythroughFromTheTitleToTheWonScreen) {
         test.frame(hands, dt, frame % 60 == 0);
         t += dt;
         const Camera& camera = game.camera;
-        ASSERT_TRUE(camera.playing) << "fear took over at t = " << t << " s near (" << camera.position.x << ", "
-                                    << camera.position.z << ")";
+        ASSERT_TRUE(camera.playing) << "fear took over at t = " << t << " s";
         if (pilot.usesPickup) {
             ++used;
             EXPECT_EQ(camera.pickups, pickupsBefore - 1.0f) << "t = " << t;
@@ -162,15 +195,13 @@ TEST(Game, PlaythroughFromTheTitleToTheWonScreen) {
             best = glm::length(target - eye);
             bestAt = t;
         } else {
-            ASSERT_LT(t - bestAt, 3.0) << "stuck on the way to waypoint " << next << " (" << point.xz.x << ", "
-                                       << point.xz.y << " " << point.goal << ") at (" << camera.position.x << ", "
-                                       << camera.position.y << ", " << camera.position.z << ")";
+            ASSERT_LT(t - bestAt, 3.0) << "stuck on the way to waypoint " << next << " " << point.goal << " at ("
+                                       << camera.position.x << ", " << camera.position.z << ")";
         }
     }
     EXPECT_TRUE(game.won) << "the route's end, inside the exit, did not win";
     EXPECT_EQ(collected, std::vector<bool>(3, true)) << "every pick-up lies on the way";
     EXPECT_GT(used, 0) << "no pick-up was used";
-    // The voices and the enemy on the way were heard.
     const SoundIds& ids = game.sounds;
     for (int id : {ids.voiceHelloSomebody, ids.voiceSomebodyHelp, ids.voiceWhatWasThat, ids.voiceWhereAmI,
                    ids.enemyRawr, ids.enemyDistorted})
@@ -180,10 +211,6 @@ TEST(Game, PlaythroughFromTheTitleToTheWonScreen) {
     EXPECT_FALSE(test.frame(holding({Key::W}, game), dt));
 }
 
-// The level holds the player: walked into walls, furniture and the low
-// slab from set places, the player stops short of them and never leaves the
-// level; through a doorway, along a wall across the seam of two pieces and
-// crouched under the slab the player gets on.
 
 // Inner faces of the outer walls.
 constexpr float innerMinX = -7.9f, innerMaxX = 4.2f, innerMinZ = -14.7f, innerMaxZ = 8.6f;
@@ -245,108 +272,39 @@ TEST(Game, WallsStopThePlayerAndDoorwaysLetThrough) {
     }
 }
 
-// What the player sees close to: a wall in the torch's beam keeps its
-// texture, the carried orbs stay small beside the torch, and the lamp's
-// shade glows with the torch off.
-
-struct Region {
-    double mean = 0.0;       // luminance 0..255
-    double deviation = 0.0;  // of the luminance
-    double saturated = 0.0;  // fraction of pixels with a channel at 250 or more
-};
-
-// A box `fraction` of each side of the window around (cx, cy).
-Region around(const std::vector<unsigned char>& rgb, int width, int height, int cx, int cy, double fraction) {
-    const int w = static_cast<int>(width * fraction) / 2, h = static_cast<int>(height * fraction) / 2;
+// Close to a wall in the torch's beam its texture still shows, neither flat
+// nor burnt to white (the render tests' kept pictures are all from further away).
+TEST(Game, AWallAThirdOfAMetreAwayInTheBeamShowsItsTexture) {
+    TestGame test;
+    ASSERT_TRUE(test.ok());
+    GameContext& game = test.game();
+    game.settings.freezeMeters = true;
+    test.startPlaying();
+    test.place(3.9f, 0.0f, 0.0f, glm::radians(90.0f));  // the east outer wall at x = 4.2
+    for (int i = 0; i < 6; ++i) test.frame(holding({}, game, true), 0.05, i == 5);
+    const std::vector<unsigned char> rgb = test.pixels();
+    const int width = game.settings.width, height = game.settings.height;
+    // Around the brightness-weighted centre, where the beam falls.
+    double total = 0.0, cx = 0.0, cy = 0.0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double weight = std::pow(rgb[(static_cast<std::size_t>(y) * width + x) * 3 + 1], 2.0);
+            total += weight, cx += weight * x, cy += weight * y;
+        }
+    const int w = static_cast<int>(width * 0.15) / 2, h = static_cast<int>(height * 0.15) / 2;
     double n = 0.0, sum = 0.0, squares = 0.0, saturated = 0.0;
-    for (int y = std::max(0, cy - h); y < std::min(height, cy + h); ++y)
-        for (int x = std::max(0, cx - w); x < std::min(width, cx + w); ++x) {
+    for (int y = std::max(0, int(cy / total) - h); y < std::min(height, int(cy / total) + h); ++y)
+        for (int x = std::max(0, int(cx / total) - w); x < std::min(width, int(cx / total) + w); ++x) {
             const unsigned char* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
             const double l = 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2];
-            n += 1.0;
-            sum += l;
-            squares += l * l;
-            if (p[0] >= 250 || p[1] >= 250 || p[2] >= 250) saturated += 1.0;
+            n += 1.0, sum += l, squares += l * l;
+            saturated += p[0] >= 250 || p[1] >= 250 || p[2] >= 250;
         }
-    const double mean = sum / n;
-    return {mean, std::sqrt(std::max(0.0, squares / n - mean * mean)), saturated / n};
+    EXPECT_GT(sum / n, 60.0) << "the beam lights the wall";
+    EXPECT_LT(saturated / n, 0.02) << "burnt to white";
+    EXPECT_GT(std::sqrt(squares / n - sum * sum / n / n), 5.0) << "a flat patch where the texture should be";
 }
 
-// Around the brightness-weighted centre of the window: where the beam falls.
-Region brightest(const std::vector<unsigned char>& rgb, int width, int height, double fraction) {
-    double total = 0.0, x = 0.0, y = 0.0;
-    for (int j = 0; j < height; ++j)
-        for (int i = 0; i < width; ++i) {
-            const double l = rgb[(static_cast<std::size_t>(j) * width + i) * 3 + 1];
-            const double weight = l * l;
-            total += weight;
-            x += weight * i;
-            y += weight * j;
-        }
-    return around(rgb, width, height, static_cast<int>(x / total), static_cast<int>(y / total), fraction);
-}
-
-class Look : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!test.ok()) GTEST_SKIP() << "no display or GL context";
-        game().settings.freezeMeters = true;
-        test.startPlaying();
-        game().camera.energy = 100.0f;
-        game().camera.fear = 0.0f;
-    }
-    GameContext& game() { return test.game(); }
-    // A few frames where placed, the light on or off, then the picture.
-    std::vector<unsigned char> settle(bool light, int frames = 6) {
-        for (int i = 0; i < frames; ++i) test.frame(holding({}, game(), light), 0.05, i + 1 == frames);
-        return test.pixels();
-    }
-    int width() { return game().settings.width; }
-    int height() { return game().settings.height; }
-    TestGame test;
-};
-
-TEST_F(Look, AWallAThirdOfAMetreAwayInTheBeamShowsItsTexture) {
-    test.place(3.9f, 0.0f, 0.0f, glm::radians(90.0f));  // the east outer wall at x = 4.2
-    const Region wall = brightest(settle(true), width(), height(), 0.15);
-    EXPECT_GT(wall.mean, 60.0) << "the beam lights the wall";
-    EXPECT_LT(wall.saturated, 0.02) << "burnt to white";
-    EXPECT_GT(wall.deviation, 5.0) << "a flat patch where the texture should be";
-}
-
-TEST_F(Look, CarriedOrbsCoverLittleOfTheView) {
-    test.place(3.0f, 0.0f, 0.0f, glm::radians(90.0f));
-    const std::vector<unsigned char> without = settle(true);
-    game().collectedPickups = {0, 1, 2};
-    test.frame(holding({}, game(), true), 0.0001);
-    const std::vector<unsigned char> with = test.pixels();
-    std::size_t changed = 0;
-    for (std::size_t i = 0; i < with.size(); i += 3)
-        for (std::size_t k = 0; k < 3; ++k)
-            if (std::abs(int(with[i + k]) - int(without[i + k])) > 24) {
-                ++changed;
-                break;
-            }
-    const double covered = static_cast<double>(changed) / static_cast<double>(with.size() / 3);
-    EXPECT_GT(covered, 0.0005) << "the orbs are held in view";
-    EXPECT_LT(covered, 0.03);
-}
-
-TEST_F(Look, TheLampShadeGlowsWithTheTorchOff) {
-    const glm::vec3 shade(-3.8f, 3.12f, -7.5f);
-    test.place(-3.8f, 0.0f, -5.2f, glm::radians(180.0f));
-    settle(false);
-    const glm::vec3 to = shade - game().camera.position;
-    game().camera.horizontalAngle = std::atan2(to.x, to.z);
-    game().camera.verticalAngle = std::atan2(to.y, glm::length(glm::vec2(to.x, to.z)));
-    game().camera.updateVectors();
-    const Region lamp = around(settle(false, 2), width(), height(), width() / 2, height() / 2, 0.04);
-    EXPECT_GT(lamp.mean, 90.0);
-}
-
-// Record a run through the real loop, replay it in a fresh game of another
-// window size and get the very same game back, frame by frame; and the
-// shipped demo, replayed by the real program, ends as it was recorded.
 
 constexpr int frameCount = 100;
 
@@ -528,6 +486,95 @@ TEST(BinaryRuns, OneDamagedFileEach) {
             EXPECT_EQ(run.output.find(fault), std::string::npos) << run.output;
         }
     }
+}
+
+enum Screen { Title, Help, Play, Lost, Won, ScreenCount };
+
+Screen screenOf(const GameContext& game) {
+    if (game.helpShown && (game.won || !game.camera.playing)) return Help;
+    if (game.won) return Won;
+    if (game.camera.playing) return Play;
+    return game.hasPlayed ? Lost : Title;
+}
+
+// A player's hands at random; never Escape, Back or F12.
+class RandomPlayer {
+public:
+    Controls hands(const GameContext& game, bool debugKeys) {
+        for (const int key : {Key::W, Key::A, Key::S, Key::D, Key::LeftControl})
+            if (chance(0.05)) held.set(static_cast<std::size_t>(key), chance(0.5));
+        if (chance(0.05)) lit = chance(0.4);
+        if (chance(0.01)) padIn = !padIn;
+        Controls c;
+        c.pressed = c.held = held;
+        c.lightButton = lit;
+        c.cursorX = game.settings.width / 2 + static_cast<int>(random() % 21) - 10;
+        c.cursorY = game.settings.height / 2 + static_cast<int>(random() % 11) - 5;
+        const int taps[] = {Key::E, Key::F1, Key::F2, Key::F3, Key::F4, Key::F5, Key::F8, Key::F9};
+        if (chance(0.03)) c.pressed.set(static_cast<std::size_t>(taps[random() % (debugKeys ? 8 : 2)]));
+        if (padIn) {
+            c.padConnected = true;
+            const auto axis = [&] { return static_cast<std::int16_t>(static_cast<int>(random() % 65536) - 32768); };
+            c.pad = {1, static_cast<std::uint16_t>(chance(0.1) ? Pad::A : 0), static_cast<std::uint8_t>(random()),
+                     static_cast<std::uint8_t>(chance(0.3) ? random() : 0), axis(), axis(), axis(), axis()};
+        }
+        menuFrames = game.camera.playing && !game.won ? 0 : menuFrames + 1;
+        if (menuFrames > 20 && !game.helpShown && chance(0.2)) c.pressed.set(Key::Space);
+        return c;
+    }
+
+private:
+    bool chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(random) < p; }
+
+    std::mt19937 random{20261206};
+    std::bitset<Key::Last + 1> held;
+    bool lit = false;
+    bool padIn = false;
+    int menuFrames = 0;
+};
+
+TEST(Game, SoakOfRandomPlayKeepsTheHeapFlat) {
+    TestGame test({128, 72, 64});
+    ASSERT_TRUE(test.ok());
+    GameContext& game = test.game();
+    const glm::vec3 start = game.camera.startPosition;
+    const glm::vec3 exit((boxes::exitBox.minX + boxes::exitBox.maxX) / 2, 2.2f,
+                         (boxes::exitBox.minZ + boxes::exitBox.maxZ) / 2);
+    RandomPlayer player;
+    int seen[ScreenCount] = {};
+    int games = 0;
+    std::size_t lowest[2] = {SIZE_MAX, SIZE_MAX};
+    long fewest[2] = {LONG_MAX, LONG_MAX};
+    constexpr int frames = 3000, warmUp = 1000;
+    for (int frame = 0; frame < frames; ++frame) {
+        // Every fourth game starts inside the exit, so the won screen comes up.
+        game.camera.startPosition = games % 4 == 3 ? exit : start;
+        const Screen before = screenOf(game);
+        // Every new mix of texture and drawing modes has the driver build and
+        // keep more, so the debug keys are pressed only while warming up.
+        test.frame(player.hands(game, frame < warmUp), 0.1, frame % 10 == 0);
+        const Screen now = screenOf(game);
+        ++seen[now];
+        if (now == Play && before != Play) ++games;
+        // The lowest heap and allocation count of each half after warm-up:
+        // passing allocations come and go, a leak lifts the floor.
+        if (frame >= warmUp) {
+            const int half = frame < (frames + warmUp) / 2 ? 0 : 1;
+            lowest[half] = std::min(lowest[half], mallinfo2().uordblks);
+            fewest[half] = std::min(fewest[half], liveAllocations.load());
+        }
+    }
+    std::ostringstream glErrors;
+    reportGlError(glErrors);
+    EXPECT_EQ(glErrors.str(), "");
+    const char* names[ScreenCount] = {"title", "help", "play", "lost", "won"};
+    for (int s = 0; s < ScreenCount; ++s) EXPECT_GT(seen[s], 0) << names[s] << " never shown";
+    std::printf("soak: %d frames, %d games; heap at least %zu KiB, then %zu KiB; %ld allocations, then %ld\n",
+                frames, games, lowest[0] / 1024, lowest[1] / 1024, fewest[0], fewest[1]);
+    if (sanitized) return;
+    EXPECT_LT(fewest[1], fewest[0] + 50);
+    // The driver's own heap moves by some tens of KiB with what is drawn.
+    EXPECT_LT(lowest[1], lowest[0] + 128 * 1024);
 }
 
 }  // namespace

@@ -27,7 +27,6 @@ struct Body {
     Kind kind = Kind::Static;
 };
 
-// The corners of a box, as a model holds them.
 std::vector<glm::vec3> corners(glm::dvec3 c, glm::dvec3 h) {
     std::vector<glm::vec3> v;
     for (int i = 0; i < 8; ++i)
@@ -46,7 +45,6 @@ void build(PhysicsWorld& world, glm::dvec3 foot, const std::vector<Body>& bodies
     }
 }
 
-// Frames as the game runs them: walk, then step.
 void walk(PhysicsWorld& world, glm::dvec3 velocity, double seconds, double dt = frame60) {
     for (int i = 0; i < static_cast<int>(seconds / dt + 0.5); ++i) {
         world.moveCharacter(velocity.x * dt, 0.0, velocity.z * dt, dt);
