@@ -167,7 +167,8 @@ TEST_F(Mix, VolumeIsClampedAndMuteSilencesWhileTimeGoesOn) {
     sounds.play(id, 1.0f);
     const double full = level();
     const struct { float volume; bool mute; double ratio; } table[] = {
-        {0.25f, false, 0.25}, {7.0f, false, 1.0}, {-3.0f, false, 0.0}, {std::nanf(""), false, 0.0},
+        {0.25f, false, 0.25}, {7.0f, false, 1.0}, {std::nanf(""), false, 0.0}, // after a loud row: OpenAL
+        {-3.0f, false, 0.0}, // would keep the last gain where NaN reached it
         {0.4f, true, 0.0}, {0.8f, true, 0.0}, {0.5f, false, 0.5}, // playing while muted sets the volume for later
     };
     for (const auto& t : table) {
