@@ -15,25 +15,25 @@
 
 namespace {
 
-struct ToneSpec {
+struct Tone {
     int format = 0; // SF_FORMAT_* container | encoding
     int channels = 1, rate = 44100, frames = 44100;
     float amplitude = 0.5f, rightScale = 1.0f; // the second channel is the first times rightScale, others silent
 };
 
 // A 440 Hz sine; false when libsndfile cannot write the format.
-bool writeTone(const std::filesystem::path& path, const ToneSpec& spec) {
-    SF_INFO info{0, spec.rate, spec.channels, spec.format, 0, 0};
+bool writeTone(const std::filesystem::path& path, const Tone& tone) {
+    SF_INFO info{0, tone.rate, tone.channels, tone.format, 0, 0};
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) return false;
-    std::vector<float> samples(static_cast<size_t>(spec.frames * spec.channels));
-    for (int f = 0; f < spec.frames; ++f) {
-        samples[f * spec.channels] = spec.amplitude * static_cast<float>(std::sin(2 * M_PI * 440.0 * f / spec.rate));
-        if (spec.channels > 1) samples[f * spec.channels + 1] = samples[f * spec.channels] * spec.rightScale;
+    std::vector<float> samples(static_cast<size_t>(tone.frames * tone.channels));
+    for (int f = 0; f < tone.frames; ++f) {
+        samples[f * tone.channels] = tone.amplitude * static_cast<float>(std::sin(2 * M_PI * 440.0 * f / tone.rate));
+        if (tone.channels > 1) samples[f * tone.channels + 1] = samples[f * tone.channels] * tone.rightScale;
     }
-    const sf_count_t written = sf_writef_float(file, samples.data(), spec.frames);
+    const sf_count_t written = sf_writef_float(file, samples.data(), tone.frames);
     sf_close(file);
-    return written == spec.frames;
+    return written == tone.frames;
 }
 constexpr int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 constexpr int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT, vorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
@@ -53,7 +53,7 @@ int peakOf(const DecodedSound& sound) {
 }
 
 TEST(SoundDecoder, DecodesEveryFormatOfTheGameAtItsLengthAndLoudness) {
-    const struct { const char* name; ToneSpec spec; bool mono; int channels, peak, tolerance; } cases[] = {
+    const struct { const char* name; Tone tone; bool mono; int channels, peak, tolerance; } cases[] = {
         {"pcm16.wav", {.format = wav16, .rate = 22050, .frames = 12345}, false, 1, 16384, 2},
         // Floats keep their level: read as shorts they come out near silent.
         {"float.wav", {.format = wavFloat, .channels = 2, .frames = 20000, .amplitude = 0.25f}, false, 2, 8192, 2},
@@ -66,13 +66,13 @@ TEST(SoundDecoder, DecodesEveryFormatOfTheGameAtItsLengthAndLoudness) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = testDir() / c.name;
-        ASSERT_TRUE(writeTone(path, c.spec));
+        ASSERT_TRUE(writeTone(path, c.tone));
         DecodedSound sound;
         std::string error;
         ASSERT_TRUE(decodeSound(path.string(), c.mono, sound, error)) << error;
         EXPECT_EQ(sound.channels, c.channels);
-        EXPECT_EQ(sound.sampleRate, c.spec.rate);
-        EXPECT_EQ(sound.frameCount(), c.spec.frames);
+        EXPECT_EQ(sound.sampleRate, c.tone.rate);
+        EXPECT_EQ(sound.frameCount(), c.tone.frames);
         EXPECT_NEAR(peakOf(sound), c.peak, c.tolerance);
     }
 }
@@ -121,10 +121,10 @@ protected:
     SoundManager sounds{SoundManager::Output::Loopback};
     std::filesystem::path dir = testDir();
 
-    int load(const std::string& name, bool is3D, bool loop, ToneSpec spec = {})
+    int load(const std::string& name, bool is3D, bool loop, Tone tone = {})
     {
-        spec.format = wav16;
-        EXPECT_TRUE(writeTone(dir / name, spec));
+        tone.format = wav16;
+        EXPECT_TRUE(writeTone(dir / name, tone));
         return sounds.load((dir / name).string(), is3D, loop);
     }
     std::vector<float> render(double seconds) { return sounds.renderMix(static_cast<int>(seconds * 44100)); }
