@@ -27,9 +27,7 @@ struct Body {
     Kind kind = Kind::Static;
 };
 
-// The corners of a box, as a model holds them.
-std::vector<glm::vec3> corners(glm::dvec3 c, glm::dvec3 h)
-{
+std::vector<glm::vec3> corners(glm::dvec3 c, glm::dvec3 h) {
     std::vector<glm::vec3> v;
     for (int i = 0; i < 8; ++i)
         v.emplace_back(c + glm::dvec3((i & 1) ? h.x : -h.x, (i & 2) ? h.y : -h.y, (i & 4) ? h.z : -h.z));
@@ -37,8 +35,7 @@ std::vector<glm::vec3> corners(glm::dvec3 c, glm::dvec3 h)
 }
 
 // The capsule rests with its foot at `foot`: the eye is 1.21 above it.
-void build(PhysicsWorld& world, glm::dvec3 foot, const std::vector<Body>& bodies = {})
-{
+void build(PhysicsWorld& world, glm::dvec3 foot, const std::vector<Body>& bodies = {}) {
     world.init(static_cast<float>(foot.x), static_cast<float>(foot.y + 1.21), static_cast<float>(foot.z));
     for (const Body& b : bodies) {
         if (b.kind == Kind::Hull)
@@ -48,9 +45,7 @@ void build(PhysicsWorld& world, glm::dvec3 foot, const std::vector<Body>& bodies
     }
 }
 
-// Frames as the game runs them: walk, then step.
-void walk(PhysicsWorld& world, glm::dvec3 velocity, double seconds, double dt = frame60)
-{
+void walk(PhysicsWorld& world, glm::dvec3 velocity, double seconds, double dt = frame60) {
     for (int i = 0; i < static_cast<int>(seconds / dt + 0.5); ++i) {
         world.moveCharacter(velocity.x * dt, 0.0, velocity.z * dt, dt);
         world.step(dt);
@@ -66,8 +61,7 @@ struct WalkCase {
     bool blocked = false; // pushing on moves it no more
 };
 
-TEST(Character, WalksSlidesStepsAndStopsWhereTheBodiesSay)
-{
+TEST(Character, WalksSlidesStepsAndStopsWhereTheBodiesSay) {
     const Body wallZ{{0, 2, 1.2}, {12, 2, 0.2}}; // face z = 1
     const double d = std::sqrt(2.0);
     std::vector<WalkCase> cases = {
@@ -109,8 +103,7 @@ TEST(Character, WalksSlidesStepsAndStopsWhereTheBodiesSay)
     }
 }
 
-TEST(Character, FallsOffALedgeUnderGravityAtAnyFrameRate)
-{
+TEST(Character, FallsOffALedgeUnderGravityAtAnyFrameRate) {
     for (double dt : {1.0 / 30.0, 1.0 / 240.0}) {
         SCOPED_TRACE(dt);
         PhysicsWorld world;
@@ -131,8 +124,7 @@ TEST(Character, FallsOffALedgeUnderGravityAtAnyFrameRate)
     }
 }
 
-TEST(Character, CrouchesUnderACeilingAndStandsOnlyWhereTheProbeFindsRoom)
-{
+TEST(Character, CrouchesUnderACeilingAndStandsOnlyWhereTheProbeFindsRoom) {
     // Crouched, the probe reaches 1.41 above the foot: a little over a standing capsule (1.21).
     const struct { double bottom; bool room; } ceilings[] = {{0.7, false}, {1.0, false}, {1.38, false}, {1.44, true}};
     for (const auto& ceiling : ceilings) {
@@ -155,8 +147,7 @@ TEST(Character, CrouchesUnderACeilingAndStandsOnlyWhereTheProbeFindsRoom)
     }
 }
 
-TEST(PickRay, AnswersTheCreationIndexOfTheFirstBodyWithinReach)
-{
+TEST(PickRay, AnswersTheCreationIndexOfTheFirstBodyWithinReach) {
     PhysicsWorld world;
     build(world, {0, 0.1, 0},
           {{{0, 0.05, 0}, {1, 0.05, 1}}, // the floor under the player
@@ -175,8 +166,7 @@ TEST(PickRay, AnswersTheCreationIndexOfTheFirstBodyWithinReach)
         EXPECT_EQ(world.pick(ray.origin, ray.direction), ray.actor) << "ray " << &ray - rays;
 }
 
-TEST(CollisionBodies, NoHullFallsBackToTheBoxWithTheMessage)
-{
+TEST(CollisionBodies, NoHullFallsBackToTheBoxWithTheMessage) {
     const std::vector<std::vector<glm::vec3>> degenerate = {
         {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {1, 0, 1}, {0.5f, 0, 0.5f}}, // one plane
         {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}},                  // one line
@@ -197,8 +187,7 @@ TEST(CollisionBodies, NoHullFallsBackToTheBoxWithTheMessage)
     }
 }
 
-TEST(CollisionBodies, ADenseHullKeepsItsShapeInAtMost256Corners)
-{
+TEST(CollisionBodies, ADenseHullKeepsItsShapeInAtMost256Corners) {
     PhysicsWorld world;
     build(world, {0, 0, 0});
     std::vector<glm::vec3> sphere;
@@ -219,8 +208,7 @@ TEST(CollisionBodies, ADenseHullKeepsItsShapeInAtMost256Corners)
 }
 
 // Signed distance between the player's capsule and an actor; negative is overlap.
-double distanceToPlayer(const PhysicsWorld& world, const PhysicsActor& actor)
-{
+double distanceToPlayer(const PhysicsWorld& world, const PhysicsActor& actor) {
     btCapsuleShape capsule(0.2f, static_cast<btScalar>(PhysicsWorld::standHeight));
     btVoronoiSimplexSolver simplex;
     btGjkEpaPenetrationDepthSolver depth;
@@ -235,8 +223,7 @@ double distanceToPlayer(const PhysicsWorld& world, const PhysicsActor& actor)
     return result.m_hasResult ? result.m_distance : 1e9;
 }
 
-TEST(DynamicBodies, NeitherAWalkIntoOneNorOneDroppedOnThePlayerEntersTheCapsule)
-{
+TEST(DynamicBodies, NeitherAWalkIntoOneNorOneDroppedOnThePlayerEntersTheCapsule) {
     PhysicsWorld world;
     build(world, {0, 0, 0},
           {{{0, 2.5, 0}, {0.2, 0.2, 0.2}, Kind::Dynamic},
@@ -266,14 +253,12 @@ TEST(DynamicBodies, NeitherAWalkIntoOneNorOneDroppedOnThePlayerEntersTheCapsule)
     EXPECT_NEAR(walking.footPosition.y, 0.0, 1e-3) << "the box is no step to climb";
 }
 
-TEST(DynamicBodies, ContactsUseTheSharedMaterialNotBulletsProduct)
-{
+TEST(DynamicBodies, ContactsUseTheSharedMaterialNotBulletsProduct) {
     PhysicsScene scene;
     scene.init();
     auto crate = scene.addBody(std::make_unique<btBoxShape>(btVector3(0.25f, 0.25f, 0.25f)), true,
                                btVector3(0, 0.26f, 0), 10.0f, 0);
-    for (int i = 0; i < 10; ++i)
-        scene.simulate(frame60);
+    for (int i = 0; i < 10; ++i) scene.simulate(frame60);
     int points = 0;
     btDispatcher& dispatcher = *scene.world->getDispatcher();
     for (int m = 0; m < dispatcher.getNumManifolds(); ++m) {

@@ -3,7 +3,6 @@
 #include <array>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -17,15 +16,6 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     int pipeFds[2];
     if (argv.empty() || pipe(pipeFds) != 0) return result;
 
-    // Sanitizer options add to those of the whole run (the sanitizer build
-    // sets some it cannot start without) instead of replacing them.
-    std::vector<std::string> environment;
-    for (const std::string& entry : extraEnv) {
-        const std::string name = entry.substr(0, entry.find('='));
-        const bool sanitizer = name.size() < entry.size() && name.ends_with("SAN_OPTIONS");
-        const char* outer = sanitizer ? std::getenv(name.c_str()) : nullptr;
-        environment.push_back(outer != nullptr ? name + "=" + outer + ":" + entry.substr(name.size() + 1) : entry);
-    }
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
@@ -33,10 +23,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
         dup2(pipeFds[1], STDERR_FILENO);
         close(pipeFds[0]);
         close(pipeFds[1]);
-        const int devNull = open("/dev/null", O_RDONLY);
-        if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-        for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+        for (const std::string& entry : extraEnv) putenv(const_cast<char*>(entry.c_str()));
         std::vector<char*> args;
         for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);

@@ -14,7 +14,6 @@
 namespace murk::test {
 
 TestGame::TestGame(const TestGameOptions& options) {
-    // No sound card on the test machines: the mix renders into memory.
     setenv("ALSOFT_DRIVERS", "null", 0);
     if (!ensureDisplay()) return;
     if (gameWindow.open(options.width, options.height, true, 60) != Window::OpenResult::Ok) return;
@@ -23,7 +22,7 @@ TestGame::TestGame(const TestGameOptions& options) {
     glGetError();
     context = std::make_unique<GameContext>();
     GameContext& game = *context;
-    if (!loadConfig("CONFIG.txt", game.settings, game.camera)) std::cout << "test game: no CONFIG.txt\n";
+    loadConfig("CONFIG.txt", game.settings, game.camera);
     game.settings.width = options.width;
     game.settings.height = options.height;
     game.settings.shadowMapSize = options.shadowMapSize;
@@ -42,11 +41,9 @@ void TestGame::startPlaying() {
 }
 
 void TestGame::place(float x, float floor, float z, float yaw) {
-    PhysicsWorld& physics = *context->physicsWorld;
-    // The capsule's centre: feet, contact margin, radius, half the standing
-    // height and a centimetre to settle.
-    physics.setControllerPosition(x, floor + 0.62, z);
-    physics.fallVelocity = 0.0;
+    // The capsule's centre: margin, radius, half the height and a centimetre.
+    context->physicsWorld->setControllerPosition(x, floor + 0.62, z);
+    context->physicsWorld->fallVelocity = 0.0;
     context->camera.horizontalAngle = yaw;
     context->camera.verticalAngle = 0.0f;
     context->camera.updateVectors();
