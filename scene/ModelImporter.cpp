@@ -1,29 +1,384 @@
 #include "scene/ModelImporter.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <new>
+#include <sstream>
+#include <type_traits>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
 #include "scene/ModelConversion.h"
 
-ModelImporter::ModelImporter() : importer(std::make_unique<Assimp::Importer>()) {}
+bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, std::string& error) {
+    try {
+        // A fresh importer for every file: Assimp's readers keep state from
+        // one file to the next (the OpenGEX reader crashed on its second).
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(modelFile, modelImportFlags);
+        if (scene == nullptr) {
+            error = importer.GetErrorString();
+            if (error.empty()) error = "no scene";
+            return false;
+        }
+        meshes = convertScene(*scene);
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+}
 
-ModelImporter::~ModelImporter() = default;
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The worker's exit status when an allocation failed: no exception, no
+// unwinding through a reader that has just hit its limit.
+constexpr int outOfMemoryStatus = 3;
+
+// A request is the file name and the memory limits; an answer is 'E' and the
+// reason, or 'M' and the meshes. Fields are in this machine's byte order:
+// both ends are the same program on the same machine.
+template <typename T>
+void put(std::string& out, const T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T>
+void put(std::string& out, const std::vector<T>& values) {
+    put(out, std::uint64_t{values.size()});
+    out.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
+}
+
+void put(std::string& out, const std::string& text) {
+    put(out, std::uint64_t{text.size()});
+    out.append(text);
+}
+
+std::string failure(const std::string& reason) {
+    std::string out;
+    put(out, 'E');
+    put(out, reason);
+    return out;
+}
+
+std::string answer(const std::vector<MeshData>& meshes) {
+    std::string out;
+    put(out, 'M');
+    put(out, std::uint64_t{meshes.size()});
+    for (const MeshData& mesh : meshes) {
+        put(out, mesh.positions);
+        put(out, mesh.normals);
+        put(out, mesh.uvs);
+        put(out, mesh.tangents);
+        put(out, mesh.indices);
+        for (float bound : {mesh.minX, mesh.maxX, mesh.minY, mesh.maxY, mesh.minZ, mesh.maxZ}) put(out, bound);
+        put(out, mesh.ambient);
+        put(out, mesh.diffuse);
+        put(out, mesh.specular);
+        put(out, mesh.opacity);
+        put(out, mesh.diffuseTexturePath);
+    }
+    return out;
+}
+
+// Reads a message's fields back; one running past the end spoils it.
+struct MessageReader {
+    const char* at;
+    const char* end;
+    bool ok = true;
+
+    std::uint64_t left() const { return static_cast<std::uint64_t>(end - at); }
+    template <typename T>
+    void get(T& value) {
+        if (!ok || sizeof value > left()) {
+            ok = false;
+            return;
+        }
+        std::memcpy(&value, at, sizeof value);
+        at += sizeof value;
+    }
+    template <typename T>
+    void get(std::vector<T>& values) {
+        std::uint64_t count = 0;
+        get(count);
+        if (!ok || count > left() / sizeof(T)) {
+            ok = false;
+            return;
+        }
+        values.resize(count);
+        if (count > 0) std::memcpy(values.data(), at, count * sizeof(T));  // fields are unaligned
+        at += count * sizeof(T);
+    }
+    void get(std::string& text) {
+        std::uint64_t size = 0;
+        get(size);
+        if (!ok || size > left()) {
+            ok = false;
+            return;
+        }
+        text.assign(at, size);
+        at += size;
+    }
+};
+
+bool parseAnswer(const std::string& bytes, std::vector<MeshData>& meshes, std::string& error) {
+    MessageReader in{bytes.data(), bytes.data() + bytes.size()};
+    char kind = 0;
+    in.get(kind);
+    if (kind == 'E') {
+        in.get(error);
+        return false;
+    }
+    std::uint64_t count = 0;
+    in.get(count);
+    std::vector<MeshData> read;
+    for (std::uint64_t m = 0; in.ok && m < count; ++m) {
+        MeshData mesh;
+        in.get(mesh.positions);
+        in.get(mesh.normals);
+        in.get(mesh.uvs);
+        in.get(mesh.tangents);
+        in.get(mesh.indices);
+        for (float* bound : {&mesh.minX, &mesh.maxX, &mesh.minY, &mesh.maxY, &mesh.minZ, &mesh.maxZ}) in.get(*bound);
+        in.get(mesh.ambient);
+        in.get(mesh.diffuse);
+        in.get(mesh.specular);
+        in.get(mesh.opacity);
+        in.get(mesh.diffuseTexturePath);
+        read.push_back(std::move(mesh));
+    }
+    if (kind != 'M' || !in.ok || in.at != in.end) {
+        error = "import gave a broken answer";
+        return false;
+    }
+    meshes = std::move(read);
+    return true;
+}
+
+// Messages between the processes are a length and the bytes, over Unix
+// sockets: a write to a peer that is gone fails instead of raising SIGPIPE.
+bool sendMessage(int socket, const std::string& message) {
+    std::string bytes;
+    put(bytes, std::uint64_t{message.size()});
+    bytes += message;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = send(socket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+enum class Received { message, closed, late };
+
+// Grows the message as bytes arrive rather than trusting the length: a
+// sender that broke mid-way cannot make this process allocate much.
+Received receiveMessage(int socket, std::string& message, Clock::time_point deadline) {
+    std::uint64_t size = 0;
+    std::string bytes;
+    char chunk[65536];
+    while (bytes.size() < sizeof size || bytes.size() - sizeof size < size) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return Received::late;
+        pollfd wait{socket, POLLIN, 0};
+        const int ready = poll(&wait, 1, static_cast<int>(std::min<long long>(left, 1000)));
+        if (ready < 0 && errno != EINTR) return Received::closed;
+        if (ready <= 0) continue;
+        const std::size_t want = bytes.size() < sizeof size
+                                     ? sizeof size - bytes.size()
+                                     : static_cast<std::size_t>(std::min<std::uint64_t>(
+                                           sizeof chunk, size - (bytes.size() - sizeof size)));
+        const ssize_t n = recv(socket, chunk, want, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return Received::closed;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+        if (bytes.size() == sizeof size) std::memcpy(&size, bytes.data(), sizeof size);
+    }
+    message = bytes.substr(sizeof size);
+    return Received::message;
+}
+
+Clock::time_point after(double seconds) {
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// Address space this process has already: the limit comes on top (a
+// sanitizer's shadow memory alone is terabytes).
+std::uint64_t addressSpaceBytes() {
+    char text[64] = {};
+    const int file = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (file < 0) return 0;
+    const ssize_t n = ::read(file, text, sizeof text - 1);
+    close(file);
+    return n > 0 ? std::strtoull(text, nullptr, 10) * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+[[noreturn]] void outOfMemory() { _exit(outOfMemoryStatus); }
+
+// The worker: for each request (a file name and its memory limits) the
+// answer, until the game closes its socket or sends nothing for a while. It
+// ends with _exit: the program it runs in never reached main.
+[[noreturn]] void serve(int socket, pid_t parent, double idleSeconds) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // it must not outlive the game
+    if (getppid() != parent) _exit(1);
+    rlimit limit{};
+    setrlimit(RLIMIT_CORE, &limit);  // a crash must not dump the game's memory
+    getrlimit(RLIMIT_AS, &limit);
+    const rlim_t hardLimit = limit.rlim_max;
+    std::set_new_handler(outOfMemory);
+
+    std::string request;
+    while (receiveMessage(socket, request, after(idleSeconds)) == Received::message) {
+        std::string modelFile;
+        std::uint64_t floorBytes = 0;
+        std::uint64_t perFileByte = 0;
+        MessageReader in{request.data(), request.data() + request.size()};
+        in.get(modelFile);
+        in.get(floorBytes);
+        in.get(perFileByte);
+        if (!in.ok) break;
+        std::error_code noSize;
+        const std::uintmax_t fileBytes = std::filesystem::file_size(modelFile, noSize);
+        limit.rlim_cur = std::min<rlim_t>(
+            hardLimit, addressSpaceBytes() + std::max<std::uint64_t>(floorBytes, noSize ? 0 : perFileByte * fileBytes));
+        setrlimit(RLIMIT_AS, &limit);
+
+        std::vector<MeshData> meshes;
+        std::string error;
+        const bool ok = importModel(modelFile, meshes, error);
+        if (!sendMessage(socket, ok ? answer(meshes) : failure(error))) break;
+    }
+    _exit(0);
+}
+
+// The worker is this same program started again, told so by this variable
+// ("socket parent idle-seconds"). A fresh process shares no threads, locks
+// or memory with the game: a fork of the game, GL driver threads and all,
+// may only call async-signal-safe functions, and Assimp calls anything.
+// Starting the program anew costs about 15 ms.
+constexpr char workerVariable[] = "MURK_MODEL_IMPORT_WORKER";
+
+// Runs before main in the started copy, which then never reaches main.
+const bool startedAsWorker = [] {
+    const char* request = std::getenv(workerVariable);
+    int socket = -1;
+    int parent = -1;
+    double idleSeconds = 0.0;
+    if (request == nullptr) return false;
+    if (std::sscanf(request, "%d %d %lf", &socket, &parent, &idleSeconds) != 3) _exit(1);
+    serve(socket, parent, idleSeconds);
+}();
+
+std::string secondsText(double seconds) {
+    std::ostringstream text;
+    text << seconds;
+    return text.str();
+}
+
+}  // namespace
+
+ModelImporter::~ModelImporter() { stopWorker(); }
+
+bool ModelImporter::startWorker() {
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+    // The worker's end must stay open across exec: a copy without close-on-exec.
+    const int workerEnd = fcntl(ends[1], F_DUPFD, 3);
+    close(ends[1]);
+    std::vector<std::string> variables;
+    const std::string prefix = std::string(workerVariable) + "=";
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::strncmp(*variable, prefix.c_str(), prefix.size()) != 0) variables.emplace_back(*variable);
+    }
+    variables.push_back(prefix + std::to_string(workerEnd) + " " + std::to_string(getpid()) + " " +
+                        std::to_string(workerIdleSeconds));
+    std::vector<char*> environment;
+    for (std::string& variable : variables) environment.push_back(variable.data());
+    environment.push_back(nullptr);
+    char name[] = "murk-model-import";
+    char* arguments[] = {name, nullptr};
+    pid_t pid = -1;
+    const int failed = workerEnd < 0 ? errno
+                                     : posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, arguments,
+                                                   environment.data());
+    if (workerEnd >= 0) close(workerEnd);
+    if (failed != 0) {
+        close(ends[0]);
+        errno = failed;
+        return false;
+    }
+    workerPid = pid;
+    workerSocket = ends[0];
+    return true;
+}
+
+int ModelImporter::stopWorker() {
+    int status = 0;
+    if (workerPid < 0) return status;
+    close(workerSocket);
+    kill(workerPid, SIGKILL);  // no effect on one that has ended already
+    while (waitpid(workerPid, &status, 0) < 0 && errno == EINTR) {
+    }
+    workerPid = -1;
+    workerSocket = -1;
+    return status;
+}
 
 bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& meshes,
                          std::string& error) {
-    const auto start = std::chrono::steady_clock::now();
-    const aiScene* scene = importer->ReadFile(modelFile, modelImportFlags);
-    bool ok = false;
-    if (scene == nullptr) {
-        error = importer->GetErrorString();
-    } else {
-        meshes = convertScene(*scene);
-        // Everything needed is copied; the importer's scene can go now.
-        importer->FreeScene();
-        ok = true;
+    const Clock::time_point start = Clock::now();
+    std::string request;
+    put(request, modelFile);
+    put(request, std::uint64_t{memoryFloorBytes});
+    put(request, std::uint64_t{memoryPerFileByte});
+
+    std::string reply;
+    for (int attempt = 0; attempt < 2 && reply.empty(); ++attempt) {
+        if (workerPid < 0 && !startWorker()) {
+            reply = failure(std::string("no process for the import: ") + std::strerror(errno));
+            break;
+        }
+        Received received = Received::closed;
+        if (sendMessage(workerSocket, request)) {
+            received = receiveMessage(workerSocket, reply, after(timeLimitSeconds));
+        }
+        if (received == Received::message) break;
+        const int status = stopWorker();
+        if (received == Received::late) {
+            reply = failure("import took longer than " + secondsText(timeLimitSeconds) + " s");
+        } else if (WIFSIGNALED(status)) {
+            reply = failure("import crashed (signal " + std::to_string(WTERMSIG(status)) + ")");
+        } else if (WEXITSTATUS(status) == outOfMemoryStatus) {
+            reply = failure("import ran out of memory");
+        } else if (WEXITSTATUS(status) != 0 || attempt > 0) {
+            reply = failure("import ended without an answer (exit status " + std::to_string(WEXITSTATUS(status)) + ")");
+        }
+        // Otherwise it had ended, idle, before the request came: ask a new one.
     }
-    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const bool ok = parseAnswer(reply, meshes, error);
+    seconds += std::chrono::duration<double>(Clock::now() - start).count();
     return ok;
 }

@@ -15,8 +15,8 @@ class Texture;
 struct Material;
 struct World;
 
-// Turns scene-file lines into scene objects with the one importer of the
-// run. Keeps the programs, materials and textures it creates alive for
+// Turns scene-file lines into scene objects, each model read in a process
+// of its own. Keeps the programs, materials and textures it creates alive for
 // as long as it lives (destroy it while the GL context still exists).
 class ModelLoader {
 public:
@@ -29,7 +29,8 @@ public:
     // each with the program "Shader/"+shaderName+".vert/.frag" (shared by the
     // objects of the same "default" or "rim" line kind and normal map), material,
     // cached textures and the collision body physicsShape asks for. An
-    // unreadable file prints the importer's reason and adds nothing.
+    // unreadable file (one that crashes the import too) prints the reason and
+    // adds nothing.
     void loadModel(const std::string& modelFile, const std::string& shaderName,
                    const std::string& physicsShape, float density, bool dynamic,
                    const std::string& normalMap);

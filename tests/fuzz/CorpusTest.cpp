@@ -36,7 +36,7 @@ int replay(const std::string& name, Entry entry) {
 
 TEST(FuzzCorpus, ConfigInputs) { EXPECT_GE(replay("config", murk::fuzz::config), 3); }
 TEST(FuzzCorpus, SceneInputs) { EXPECT_GE(replay("scene", murk::fuzz::scene), 3); }
-TEST(FuzzCorpus, ModelInputs) { EXPECT_GE(replay("model", murk::fuzz::model), 3); }
+TEST(FuzzCorpus, ModelInputs) { EXPECT_GE(replay("model", murk::fuzz::model), 40); }
 
 // The entries must hold up against nothing at all and a lone byte.
 TEST(FuzzCorpus, EmptyAndTinyInputs) {

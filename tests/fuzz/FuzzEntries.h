@@ -15,8 +15,12 @@ void config(const std::uint8_t* data, std::size_t size);
 // SCENE.txt text through the scene-file reader; the six lists stay parallel.
 void scene(const std::uint8_t* data, std::size_t size);
 
-// OBJ text through Assimp with the game's import flags, then the game's
-// conversion to plain mesh data; every index must point at a vertex.
+// A model file of any format Assimp reads, through the game's own importer:
+// its worker process survives what crashes Assimp, so that whatever fails
+// in this process is the game's. Every index must point at a vertex, and
+// the tangents computed here again must match those that came back.
+// A first line naming an extension ("ply") gives the file's name, and the
+// rest is the file; otherwise the first byte picks the extension.
 void model(const std::uint8_t* data, std::size_t size);
 
 }  // namespace murk::fuzz
