@@ -276,9 +276,9 @@ std::uint64_t addressSpaceBytes() {
 
 // The worker is this same program started again, told so by this variable
 // ("socket parent idle-seconds"). A fresh process shares no threads, locks
-// or memory with the game: forking the game instead cost it copy-on-write
-// faults on every page it wrote while the worker lived, more than the
-// 10 ms that starting the program anew takes.
+// or memory with the game: a fork of the game, GL driver threads and all,
+// may only call async-signal-safe functions, and Assimp calls anything.
+// Starting the program anew costs about 15 ms.
 constexpr char workerVariable[] = "MURK_MODEL_IMPORT_WORKER";
 
 // Runs before main in the started copy, which then never reaches main.

@@ -21,8 +21,9 @@ bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, st
 // meshes come back through a socket. A file that crashes the import, runs
 // out of memory or takes too long fails with a reason, like any other
 // unreadable file, and the game goes on without it. The worker starts at
-// the first read and is kept while files read well: a new process for each
-// file faulted in its memory anew every time, most of a second over the level.
+// the first read and serves the files after it until it dies or idles: a new
+// process per file faulted in fresh memory each time, most of a second over
+// the level.
 class ModelImporter {
 public:
     ModelImporter() = default;
