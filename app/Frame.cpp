@@ -398,6 +398,7 @@ void runFrameLoop(GameContext& context, Window& window, InputSource& input, Fram
     FrameClock clock;
     while (!window.shouldClose()) {
         observer.frameBegins();
+        context.renderer->beginFrame();
         const FrameTime time = clock.tick(input);
         window.pollEvents();
 

@@ -426,8 +426,14 @@ GLuint Renderer::shadowMoments(int light) const { return lights[light == 0 ? 0 :
 GLuint Renderer::sceneTexture() const { return postProcess->getSceneTexture(); }
 GLuint Renderer::composedTexture() const { return postProcess->getComposedTexture(); }
 
-void Renderer::draw(const FrameView& view) {
+void Renderer::beginFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    windowCleared = true;
+}
+
+void Renderer::draw(const FrameView& view) {
+    if (!windowCleared) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    windowCleared = false;
     counts = DrawCounts{};
     const SpotLight* spots[2] = {&view.flashlight, &view.lamp};
     for (int l = 0; l < 2; ++l) {

@@ -67,6 +67,10 @@ public:
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
+    // Clears the window at the start of a frame, before the game's update, as
+    // the loop always has: the driver finishes the last frame's work there
+    // rather than during the update. draw() clears itself when this was not called.
+    void beginFrame();
     void draw(const FrameView& view);
 
     const DrawCounts& drawCounts() const { return counts; }
@@ -105,4 +109,5 @@ private:
     GpuTimer* gpuTimer = nullptr;
     FrameShortcuts shortcuts;
     DrawCounts counts;
+    bool windowCleared = false;
 };
