@@ -9,6 +9,7 @@
 #include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestGame.h"
+#include "tools/autopilot/Route.h"
 
 #include <glm/geometric.hpp>
 #include <glm/trigonometric.hpp>
@@ -69,27 +70,12 @@ using murk::test::TestGame;
 // The level tool's route walked with keys and mouse, the meters live.
 using std::numbers::pi_v;
 
-struct Waypoint {
-    glm::vec2 xz{0.0f};  // capsule centre
-    float floor = 0.0f;
-    bool crouched = false;
-    std::string goal;  // the box the leg ends in: "pick-up 2", "voice 1", "exit"
-};
-
-// "x z floor crouched [goal]" lines, as the demo autopilot reads them. The
-// controller takes the level's flights (all along x) head on, so a leg that
-// climbs more than a step first goes along z, a step's depth out in x.
-std::vector<Waypoint> readRoute(const std::string& path) {
+// The route as the demo autopilot reads it. The controller takes the
+// level's flights (all along x) head on, so a leg that climbs more than a
+// step first goes along z, a step's depth out in x.
+std::vector<Waypoint> readSquaredRoute(const std::string& path) {
     std::vector<Waypoint> route;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        Waypoint w;
-        int crouched = 0;
-        if (!(fields >> w.xz.x >> w.xz.y >> w.floor >> crouched)) continue;
-        w.crouched = crouched != 0;
-        std::getline(fields >> std::ws, w.goal);
+    for (const Waypoint& w : readRoute(path)) {
         if (!route.empty() && w.floor > route.back().floor + 0.3f) {
             const Waypoint& from = route.back();
             const float out = from.xz.x > w.xz.x ? 0.35f : -0.35f;
@@ -147,7 +133,7 @@ TEST(Game, PlaythroughFromTheTitleToTheWonScreen) {
     TestGame test;
     ASSERT_TRUE(test.ok());
     GameContext& game = test.game();
-    const std::vector<Waypoint> route = readRoute(MURK_DATA_DIR "/../tools/level/route.txt");
+    const std::vector<Waypoint> route = readSquaredRoute(MURK_DATA_DIR "/../tools/level/route.txt");
     ASSERT_GT(route.size(), 2u);
     test.startPlaying();
     ASSERT_TRUE(game.camera.playing);

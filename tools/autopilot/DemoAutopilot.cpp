@@ -6,6 +6,7 @@
 #include "app/Frame.h"
 #include "app/GameContext.h"
 #include "app/GameSetup.h"
+#include "tools/autopilot/Route.h"
 #include "platform/RecordingInput.h"
 #include "platform/ScriptedInput.h"
 #include "platform/Window.h"
@@ -25,29 +26,6 @@ namespace {
 
 constexpr double frameSeconds = 0.1;  // about what a player gets on these machines
 constexpr int demoFrames = 300;        // 30 s of play
-
-struct Waypoint {
-    float x = 0.0f;
-    float z = 0.0f;
-    bool crouched = false;
-};
-
-std::vector<Waypoint> readRoute(const std::string& path) {
-    std::vector<Waypoint> route;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        Waypoint w;
-        float floor = 0.0f;
-        int crouched = 0;
-        if (fields >> w.x >> w.z >> floor >> crouched) {
-            w.crouched = crouched != 0;
-            route.push_back(w);
-        }
-    }
-    return route;
-}
 
 float wrapAngle(float a) {
     while (a > 3.14159265f) a -= 6.2831853f;
@@ -94,12 +72,12 @@ private:
             return;
         }
         while (next < route.size()) {
-            const glm::vec2 to(route[next].x - camera.position.x, route[next].z - camera.position.z);
+            const glm::vec2 to(route[next].xz.x - camera.position.x, route[next].xz.y - camera.position.z);
             if (glm::length(to) > 0.25f) break;
             ++next;
         }
         const Waypoint target = next < route.size() ? route[next] : route.back();
-        const float wanted = std::atan2(target.x - camera.position.x, target.z - camera.position.z);
+        const float wanted = std::atan2(target.xz.x - camera.position.x, target.xz.y - camera.position.z);
         const float turn = std::clamp(wrapAngle(wanted - camera.horizontalAngle), -0.35f, 0.35f);
         lookX = -std::round(turn / camera.mouseSpeed);
         lookY = -std::round(std::clamp(-0.15f - camera.verticalAngle, -0.1f, 0.1f) / camera.mouseSpeed);
