@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <glm/common.hpp>
 #include <glm/geometric.hpp>
+#include <glm/mat3x3.hpp>
+#include <glm/vec2.hpp>
+#include <glm/vec4.hpp>
 
 void WorldBox::add(const WorldBox& other) {
     if (other.empty()) return;
@@ -26,7 +30,7 @@ WorldBox worldBox(const glm::vec3& modelMin, const glm::vec3& modelMax, const gl
 
 namespace {
 
-bool overlap(const WorldBox& a, const WorldBox& b) {
+bool boxesOverlap(const WorldBox& a, const WorldBox& b) {
     return a.min.x <= b.max.x && b.min.x <= a.max.x && a.min.y <= b.max.y && b.min.y <= a.max.y &&
            a.min.z <= b.max.z && b.min.z <= a.max.z;
 }
@@ -69,5 +73,69 @@ bool coneReaches(const LightCone& cone, const WorldBox& level, const WorldBox& b
     // A little slack for rounding at the edges.
     coneBox.min -= glm::vec3(1e-3f);
     coneBox.max += glm::vec3(1e-3f);
-    return overlap(coneBox, box);
+    return boxesOverlap(coneBox, box);
+}
+
+PixelRect coneOnScreen(const LightCone& cone, const glm::mat4& view, const glm::mat4& projection, int width,
+                       int height, float from) {
+    const PixelRect whole{0, 0, width, height};
+    const float length = glm::length(cone.axis);
+    if (!(cone.cutOff > 0.18f) || !(cone.cutOff <= 1.0f) || !(length > 0.0f)) return whole;
+
+    // An eight-sided pyramid round the cone, in the camera's space (looking
+    // along -z): its side faces touch the cone, so it holds the whole cone.
+    // Cut off at `from` along the axis and by the camera's near plane, its
+    // picture is bounded by its corners and the points its edges run towards.
+    const glm::vec3 apex(view * glm::vec4(cone.apex, 1.0f));
+    const glm::vec3 axis = glm::normalize(glm::mat3(view) * (cone.axis / length));
+    constexpr int sides = 8;
+    const float pi = 3.14159265f;
+    const float tanHalf = std::sqrt(std::max(0.0f, 1.0f - cone.cutOff * cone.cutOff)) / cone.cutOff;
+    const float spread = tanHalf / std::cos(pi / sides) * 1.01f + 1e-3f;  // slack for rounding
+    const glm::vec3 helper = std::abs(axis.x) < 0.9f ? glm::vec3(1.0f, 0.0f, 0.0f) : glm::vec3(0.0f, 1.0f, 0.0f);
+    const glm::vec3 side = glm::normalize(glm::cross(axis, helper));
+    const glm::vec3 up = glm::cross(axis, side);
+    // glm's perspective: the near distance from the depth row.
+    const float nearDistance = projection[3][2] / (projection[2][2] - 1.0f);
+    if (!(nearDistance > 0.0f)) return whole;
+    from = std::max(from, 0.0f);
+
+    glm::vec2 low(1e30f);
+    glm::vec2 high(-1e30f);
+    const auto add = [&](const glm::vec4& clip) {
+        const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+        low = glm::min(low, ndc);
+        high = glm::max(high, ndc);
+    };
+    const auto inFront = [&](const glm::vec3& p) { return p.z <= -nearDistance; };
+    glm::vec3 edges[sides];
+    glm::vec3 corners[sides];  // of the cut at `from`
+    for (int k = 0; k < sides; ++k) {
+        const float angle = 2.0f * pi * static_cast<float>(k) / sides;
+        edges[k] = axis + spread * (std::cos(angle) * side + std::sin(angle) * up);
+        if (!(edges[k].z < -1e-3f * glm::length(edges[k]))) return whole;  // opens sideways or backwards
+        corners[k] = apex + from * edges[k];
+    }
+    for (int k = 0; k < sides; ++k) {
+        const glm::vec3& a = corners[k];
+        const glm::vec3& b = corners[(k + 1) % sides];
+        if (inFront(a)) {
+            add(projection * glm::vec4(a, 1.0f));
+        } else {
+            // Where the edge comes out in front of the near plane.
+            const float t = (-nearDistance - a.z) / edges[k].z;
+            add(projection * glm::vec4(a + t * edges[k], 1.0f));
+        }
+        if (inFront(a) != inFront(b)) {  // the cut's side crosses the near plane
+            const float t = (-nearDistance - a.z) / (b.z - a.z);
+            add(projection * glm::vec4(a + t * (b - a), 1.0f));
+        }
+        add(projection * glm::vec4(edges[k], 0.0f));
+    }
+    return pixelsOf(low, high, width, height);
+}
+
+float distanceTo(const glm::vec3& point, const WorldBox& box) {
+    if (box.empty()) return 0.0f;
+    return glm::length(glm::max(glm::max(box.min - point, point - box.max), glm::vec3(0.0f)));
 }

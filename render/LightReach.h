@@ -3,6 +3,8 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
+#include "render/ScreenBounds.h"
+
 // An axis-aligned box in world space. Empty until something is added.
 struct WorldBox {
     glm::vec3 min{1e30f};
@@ -28,3 +30,14 @@ struct LightCone {
 // leaves it, which keeps a lamp shining at the floor from reaching every
 // box under the ceiling. Cones of 90 degrees or more reach everything.
 bool coneReaches(const LightCone& cone, const WorldBox& level, const WorldBox& box);
+
+// The pixels of a width x height view (view and projection matrices) in
+// which the part of the cone at least `from` along its axis from the apex
+// can light anything: a fragment outside gets none of that light. The whole
+// view where the cone opens sideways or back past the camera's near plane,
+// or is 80 degrees or wider.
+PixelRect coneOnScreen(const LightCone& cone, const glm::mat4& view, const glm::mat4& projection, int width,
+                       int height, float from = 0.0f);
+
+// How far the point is from the nearest point of the box; 0 inside it.
+float distanceTo(const glm::vec3& point, const WorldBox& box);

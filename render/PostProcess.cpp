@@ -83,55 +83,75 @@ GLuint PostProcess::createTarget(GLuint& texture) {
     return framebuffer;
 }
 
-void PostProcess::run() {
-    thresholdPass();
-    blurVertical();
-    blurHorizontal();
+void PostProcess::run(const PixelRect& bright) {
+    const PixelRect whole{0, 0, width, height};
+    const PixelRect glow = overlap(whole, bright);
+    // The 9-tap blur reaches four texels each way.
+    const PixelRect down = overlap(whole, grown(glow, 0, 4));
+    const PixelRect spread = overlap(whole, grown(glow, 4, 4));
+    thresholdPass(glow);
+    blurVertical(down);
+    blurHorizontal(spread);
     mixPass();
 }
 
-void PostProcess::beginPass(GLuint framebuffer) {
+void PostProcess::beginPass(GLuint framebuffer, const PixelRect& area, bool clearOutside) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
-    // Nothing to clear: every pass's quad covers its whole target.
+    // A pass over the whole target needs no clear: its quad covers it all.
+    if (area.covers(width, height)) return;
+    if (clearOutside) {
+        // Black, as the pass itself gives below the threshold.
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(area.x, area.y, area.width, area.height);
 }
 
-void PostProcess::thresholdPass() {
+void PostProcess::endPass() {
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void PostProcess::thresholdPass(const PixelRect& area) {
     thresholdProgram->use();
-    beginPass(glowFramebuffer);
+    beginPass(glowFramebuffer, area, true);
     glActiveTexture(GL_TEXTURE7);
     glBindTexture(GL_TEXTURE_2D, sceneTexture);
     const GLuint program = thresholdProgram->program;
     glUniform1f(glGetUniformLocation(program, "threshold"), kThreshold);
     glUniform1i(glGetUniformLocation(program, "sceneMap"), 7);
-    thresholdQuad->draw();
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!area.empty()) thresholdQuad->draw();
+    endPass();
 }
 
-void PostProcess::blurVertical() {
+void PostProcess::blurVertical(const PixelRect& area) {
     blurProgram->use();
-    blurPass(blurFramebuffer, glowTexture, 8, glm::vec2(0.0f, 1.0f / static_cast<float>(height)));
+    blurPass(blurFramebuffer, glowTexture, 8, glm::vec2(0.0f, 1.0f / static_cast<float>(height)), area, true);
 }
 
-void PostProcess::blurHorizontal() {
+// The glow target outside area still holds the bright pass's black.
+void PostProcess::blurHorizontal(const PixelRect& area) {
     blurProgram->use();
-    blurPass(glowFramebuffer, blurTexture, 9, glm::vec2(1.0f / static_cast<float>(width), 0.0f));
+    blurPass(glowFramebuffer, blurTexture, 9, glm::vec2(1.0f / static_cast<float>(width), 0.0f), area, false);
 }
 
-void PostProcess::blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 scale) {
-    beginPass(target);
+void PostProcess::blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 scale, const PixelRect& area,
+                           bool clearOutside) {
+    beginPass(target, area, clearOutside);
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
     glBindTexture(GL_TEXTURE_2D, source);
     const GLuint program = blurProgram->program;
     glUniform2f(glGetUniformLocation(program, "scale"), scale.x, scale.y);
     glUniform1i(glGetUniformLocation(program, "shadowMap"), unit);
-    blurQuad->draw();
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!area.empty()) blurQuad->draw();
+    endPass();
 }
 
 void PostProcess::mixPass() {
     mixProgram->use();
-    beginPass(mixFramebuffer);
+    beginPass(mixFramebuffer, PixelRect{0, 0, width, height}, false);
     glActiveTexture(GL_TEXTURE10);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
     glActiveTexture(GL_TEXTURE11);
@@ -140,5 +160,5 @@ void PostProcess::mixPass() {
     glUniform1i(glGetUniformLocation(program, "glowMap"), 10);
     glUniform1i(glGetUniformLocation(program, "sceneMap"), 11);
     mixQuad->draw();
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    endPass();
 }

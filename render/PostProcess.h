@@ -5,6 +5,8 @@
 #include <GL/glew.h>
 #include <glm/vec2.hpp>
 
+#include "render/ScreenBounds.h"
+
 class ShaderProgram;
 struct Material;
 
@@ -25,12 +27,16 @@ public:
     PostProcess(const PostProcess&) = delete;
     PostProcess& operator=(const PostProcess&) = delete;
 
-    // The four passes in order. Each clears and binds its own target and
-    // binds framebuffer 0 again; the viewport is left at width x height.
-    void run();
-    void thresholdPass();
-    void blurVertical();
-    void blurHorizontal();
+    // The four passes in order. Each binds its own target and binds
+    // framebuffer 0 again; the viewport is left at width x height. Nothing
+    // outside `bright` may be above the threshold: the bright pass and the
+    // blurs then draw only there and as far as the blur reaches, the rest of
+    // their targets cleared to black, which is what they would have drawn.
+    void run(const PixelRect& bright);
+    void run() { run(PixelRect{0, 0, width, height}); }
+    void thresholdPass(const PixelRect& area);
+    void blurVertical(const PixelRect& area);
+    void blurHorizontal(const PixelRect& area);
     void mixPass();
 
     GLuint getSceneTexture() const { return sceneTexture; }
@@ -59,8 +65,11 @@ public:
 
 private:
     GLuint createTarget(GLuint& texture);
-    void beginPass(GLuint framebuffer);
-    void blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 scale);
+    // Binds the target; draws confine to area, outside it cleared when asked.
+    void beginPass(GLuint framebuffer, const PixelRect& area, bool clearOutside);
+    void endPass();
+    void blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 scale, const PixelRect& area,
+                  bool clearOutside);
 
     Material* quadMaterial = nullptr;  // empty; the quads do not own it
 };

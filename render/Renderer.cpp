@@ -16,6 +16,7 @@
 #include "render/LightReach.h"
 #include "render/PostProcess.h"
 #include "render/Projection.h"
+#include "render/ScreenBounds.h"
 #include "render/ShadowMap.h"
 #include "scene/Material.h"
 #include "scene/ObjectRoles.h"
@@ -203,13 +204,25 @@ public:
         : view(frameView), objects(*frameView.objects), m(frameMatrices), renderer(owner),
           table(owner.uniformTable), counts(drawCounts) {}
 
+    const FrameMatrices& matrices() const { return m; }
+
+    // Whatever object i shows may be bright anywhere inside its box.
+    void markBright(std::size_t i) {
+        bright = unite(bright, boxOnScreen(boxOf(*objects[i]), m.projection * m.view, view.width, view.height));
+    }
+
+    // The pixels that can reach the bloom's threshold: where a light falls
+    // on a "default" object drawn by screen area, and the whole picture of
+    // every other object.
+    const PixelRect& brightArea() const { return bright; }
+
     // Binds the object's program and sets the uniforms its kind takes.
     // Objects of other programs draw with whatever is current.
     void prepare(std::size_t i, float opacity) {
         murk::SceneObject& object = *objects[i];
         switch (programKind(*object.shader)) {
         case ProgramKind::Rim: rimUniforms(i, object); break;
-        case ProgramKind::Default: defaultUniforms(i, object, opacity); break;
+        case ProgramKind::Default: defaultUniforms(i, object, opacity, lightsReaching(object)); break;
         case ProgramKind::Energy:
         case ProgramKind::Other: break;
         }
@@ -218,9 +231,50 @@ public:
     void draw(std::size_t i) {
         murk::SceneObject& object = *objects[i];
         object.draw();
-        counts.objects += 1;
-        counts.faces += static_cast<unsigned>(std::max(object.indexCount, 0) / 3);
-        counts.vertices += static_cast<unsigned>(std::max(object.vertexCount, 0));
+        count(object);
+    }
+
+    // Lights each pixel of an opaque "default" object with only the lights
+    // whose cone covers that part of the screen: first where all its lights
+    // can shine, then with one light less where only the other can, and so
+    // on. The stencil of the depth pass keeps each pixel to the first draw
+    // that reaches it, so the picture is the one a single draw gives.
+    void drawByScreenArea(std::size_t i) {
+        murk::SceneObject& object = *objects[i];
+        const unsigned needed = lightsReaching(object);
+        // Where each cone can fall on the object: its part nearer the apex
+        // than the object's box cannot light it.
+        PixelRect onScreen[2];
+        const WorldBox box = boxOf(object);
+        for (unsigned l = 0; l < 2; ++l) {
+            const Light& light = *renderer.lights[l];
+            const float from = distanceTo(light.position, box) * std::min(light.cutOff, 1.0f) * 0.99f;
+            onScreen[l] = coneOnScreen(LightCone{light.position, -light.direction, light.cutOff}, m.view,
+                                       m.projection, view.width, view.height, from);
+        }
+        const PixelRect shown = boxOnScreen(box, m.projection * m.view, view.width, view.height);
+        for (unsigned l = 0; l < 2; ++l)
+            if ((needed & bit(l)) != 0u) bright = unite(bright, overlap(shown, onScreen[l]));
+        glEnable(GL_SCISSOR_TEST);
+        for (const unsigned lights : {bothLights, torchLight, lampLight, noLight}) {
+            if ((lights & ~needed) != 0u) continue;
+            PixelRect area{0, 0, view.width, view.height};
+            bool left = true;
+            for (unsigned l = 0; l < 2; ++l) {
+                if ((lights & bit(l)) != 0u) {
+                    area = overlap(area, onScreen[l]);
+                } else if ((needed & bit(l)) != 0u && onScreen[l].width >= view.width &&
+                           onScreen[l].height >= view.height) {
+                    left = false;  // that light covers the whole view: no pixel is left for this draw
+                }
+            }
+            if (!left || area.empty()) continue;
+            glScissor(area.x, area.y, area.width, area.height);
+            defaultUniforms(i, object, 1.0f, lights);
+            object.draw();
+        }
+        glDisable(GL_SCISSOR_TEST);
+        count(object);
     }
 
     void pickupUniforms(std::size_t i) {
@@ -244,6 +298,18 @@ public:
         glUniform1i(named(program, "wireframe"), view.wireframe ? 1 : 0);
     }
 
+    // The lights some drawn "default" object may be lit by; a light outside
+    // it needs no shadow map this frame, as no program reads it.
+    unsigned lightsSeen() const {
+        unsigned seen = noLight;
+        for (std::size_t i = objectRole::heldLight; i < objects.size() && seen != bothLights; ++i) {
+            const murk::SceneObject& object = *objects[i];
+            if (programKind(*object.shader) == ProgramKind::Default && !culled(view, i, object))
+                seen |= lightsReaching(object);
+        }
+        return seen;
+    }
+
     // Lets objects a light cannot reach use "default" without that light.
     void leaveOutUnreachedLights() {
         leaveOut = true;
@@ -255,7 +321,20 @@ public:
         }
     }
 
+
 private:
+    static constexpr unsigned noLight = 0u;
+    static constexpr unsigned torchLight = 1u;
+    static constexpr unsigned lampLight = 2u;
+    static constexpr unsigned bothLights = 3u;
+    static unsigned bit(unsigned light) { return 1u << light; }
+
+    void count(const murk::SceneObject& object) {
+        counts.objects += 1;
+        counts.faces += static_cast<unsigned>(std::max(object.indexCount, 0) / 3);
+        counts.vertices += static_cast<unsigned>(std::max(object.vertexCount, 0));
+    }
+
     static WorldBox boxOf(const murk::SceneObject& object) {
         return worldBox(glm::vec3(object.minX, object.minY, object.minZ),
                         glm::vec3(object.maxX, object.maxY, object.maxZ), object.modelMatrix);
@@ -263,17 +342,26 @@ private:
 
     const Light& flashlight() const { return *renderer.lights[0]; }
 
-    // The object's own program, or a variant without the lights that
-    // cannot reach it.
-    const ShaderProgram& defaultProgramFor(const murk::SceneObject& object) const {
-        if (!leaveOut) return *object.shader;
+    // The lights that may fall on the object: both, or where unreached
+    // lights are left out, those that shine and whose cone reaches its box.
+    unsigned lightsReaching(const murk::SceneObject& object) const {
+        if (!leaveOut) return bothLights;
         const WorldBox box = boxOf(object);
-        const bool torch = shining[0] && coneReaches(cones[0], level, box);
-        const bool lamp = shining[1] && coneReaches(cones[1], level, box);
-        if (torch && lamp) return *object.shader;
-        if (torch) return *renderer.programs->withoutLamp;
-        if (lamp) return *renderer.programs->withoutFlashlight;
-        return *renderer.programs->withoutLights;
+        unsigned lights = noLight;
+        if (shining[0] && coneReaches(cones[0], level, box)) lights |= torchLight;
+        if (shining[1] && coneReaches(cones[1], level, box)) lights |= lampLight;
+        return lights;
+    }
+
+    // The object's own program with both lights, or "default" compiled
+    // without the others.
+    const ShaderProgram& defaultProgramWith(const murk::SceneObject& object, unsigned lights) const {
+        switch (lights) {
+        case bothLights: return *object.shader;
+        case torchLight: return *renderer.programs->withoutLamp;
+        case lampLight: return *renderer.programs->withoutFlashlight;
+        default: return *renderer.programs->withoutLights;
+        }
     }
 
     void bindDiffuse(const murk::SceneObject& object, GLint location) {
@@ -296,8 +384,8 @@ private:
         glUniform1i(table.wireframe[i], view.wireframe ? 1 : 0);
     }
 
-    void defaultUniforms(std::size_t i, murk::SceneObject& object, float opacity) {
-        const ShaderProgram& program = defaultProgramFor(object);
+    void defaultUniforms(std::size_t i, murk::SceneObject& object, float opacity, unsigned lights) {
+        const ShaderProgram& program = defaultProgramWith(object, lights);
         program.use();
         // Locations in the table are the object's own program's.
         const bool own = &program == object.shader;
@@ -343,6 +431,7 @@ private:
     WorldBox level;
     LightCone cones[2];
     bool shining[2] = {false, false};
+    PixelRect bright;
 };
 
 namespace {
@@ -442,27 +531,43 @@ void Renderer::draw(const FrameView& view) {
         lights[l]->cutOff = spots[l]->cutOff;
         lights[l]->intensity = spots[l]->intensity;
     }
-    shadowPasses(view);
+    const FrameMatrices m = frameMatrices(view, *lights[0], *lights[1]);
+    ScenePass pass(view, m, *this, counts);
+    if (shortcuts.unreachedLightsLeftOut) pass.leaveOutUnreachedLights();
+    shadowPasses(view, pass.lightsSeen());
     {
         GpuScope scope(gpuTimer, GpuPass::Scene);
-        scenePass(view);
+        scenePass(view, pass);
     }
     {
         GpuScope scope(gpuTimer, GpuPass::Bloom);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        postProcess->run();
+        postProcess->run(shortcuts.conesOnScreen ? brightArea(view, pass) : PixelRect{0, 0, view.width, view.height});
     }
     GpuScope scope(gpuTimer, GpuPass::PresentHud);
     present(view);
 }
 
+// Where the bloom's bright pass can find anything above its threshold.
+PixelRect Renderer::brightArea(const FrameView& view, const ScenePass& pass) const {
+    // Unlit surfaces stay below the threshold while the ambient term does
+    // ("default" scales it by 0.3; the bright pass starts at 0.8), and
+    // wireframe lines are drawn unlit everywhere.
+    const bool ambientDark = view.ambient * 0.3f < 0.5f;
+    if (!ambientDark || view.wireframe) return PixelRect{0, 0, view.width, view.height};
+    return pass.brightArea();
+}
+
 // Both lights' shadow maps, depth and blur timed apart, always filled
-// (wireframe only changes the scene pass).
-void Renderer::shadowPasses(const FrameView& view) {
+// (wireframe only changes the scene pass). A light that lights nothing drawn
+// this frame keeps last frame's map: nothing reads it.
+void Renderer::shadowPasses(const FrameView& view, unsigned lightsSeen) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const glm::vec3 ups[2] = {view.flashlight.up, view.lamp.up};
     for (std::size_t l = 0; l < 2; ++l) {
         const Light& light = *lights[l];
+        // Timed even when skipped, so each frame reports every pass.
+        const bool seen = (lightsSeen & (1u << l)) != 0u;
         // Only the part of the map the cone can read is drawn and blurred:
         // the rest would never be looked at.
         const ShadowMap& map = *light.shadowMap;
@@ -472,28 +577,28 @@ void Renderer::shadowPasses(const FrameView& view) {
         glScissor(region.x, region.y, region.width, region.height);
         {
             GpuScope scope(gpuTimer, l == 0 ? GpuPass::Shadow0 : GpuPass::Shadow1);
-            renderShadowDepth(light, ups[l], *view.objects);
+            if (seen) renderShadowDepth(light, ups[l], *view.objects);
         }
         {
             GpuScope scope(gpuTimer, GpuPass::Blurs);
-            light.shadowMap->blur();
+            if (seen) light.shadowMap->blur();
         }
         glDisable(GL_SCISSOR_TEST);
     }
 }
 
-void Renderer::scenePass(const FrameView& view) {
+void Renderer::scenePass(const FrameView& view, ScenePass& pass) {
     const std::vector<murk::SceneObject*>& objects = *view.objects;
-    const FrameMatrices m = frameMatrices(view, *lights[0], *lights[1]);
+    const FrameMatrices& m = pass.matrices();
     glBindFramebuffer(GL_FRAMEBUFFER, postProcess->sceneFramebuffer);
     glViewport(0, 0, view.width, view.height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, view.wireframe ? GL_LINE : GL_FILL);
 
-    ScenePass pass(view, m, *this, counts);
-    if (shortcuts.unreachedLightsLeftOut) pass.leaveOutUnreachedLights();
     const bool depthFirst = shortcuts.depthFirst && !view.wireframe;
     if (depthFirst) depthPass(view, m, *programs->depth);
+    // Splitting a draw by screen area needs the depth pass's stencil.
+    const bool byScreenArea = depthFirst && shortcuts.conesOnScreen;
 
     // Opaque objects in scene order; translucent ones wait for their pass.
     const std::size_t pickups = objectRole::firstPickup(objects.size());
@@ -513,8 +618,13 @@ void Renderer::scenePass(const FrameView& view) {
                 } else {
                     glDisable(GL_STENCIL_TEST);
                 }
-                pass.prepare(i, 1.0f);
-                pass.draw(i);
+                if (byScreenArea && takesDepthFirst(view, i)) {
+                    pass.drawByScreenArea(i);
+                } else {
+                    pass.markBright(i);
+                    pass.prepare(i, 1.0f);
+                    pass.draw(i);
+                }
             }
         }
         if (twoSided) glEnable(GL_CULL_FACE);
@@ -523,6 +633,7 @@ void Renderer::scenePass(const FrameView& view) {
     if (depthFirst) glDepthFunc(GL_LESS);
 
     for (std::size_t i = pickups; i < objects.size(); ++i) {
+        pass.markBright(i);
         pass.pickupUniforms(i);
         pass.draw(i);
     }
@@ -536,6 +647,7 @@ void Renderer::scenePass(const FrameView& view) {
             murk::SceneObject& object = *objects[i];
             // Culled by the frustum whatever the object's place in the list.
             if (view.frustum != nullptr && view.frustum->enabled && !view.frustum->isVisible(object)) continue;
+            pass.markBright(i);
             if (programKind(*object.shader) == ProgramKind::Energy) {
                 pass.energyUniforms(i);
             } else {

@@ -8,6 +8,7 @@
 #include <glm/vec4.hpp>
 
 #include "render/FrameView.h"
+#include "render/ScreenBounds.h"
 #include "render/UniformTable.h"
 
 class GpuTimer;
@@ -38,8 +39,14 @@ struct FrameShortcuts {
     // Draws and blurs only the part of each shadow map its cone can read.
     bool shadowRegions = true;
     // Objects a light is off for, or whose box its cone cannot reach, are
-    // drawn by "default" compiled without that light's terms.
+    // drawn by "default" compiled without that light's terms; a light that
+    // reaches no drawn object gets no shadow map that frame.
     bool unreachedLightsLeftOut = true;
+    // With depthFirst: each opaque "default" object is lit with a light's
+    // terms only inside the screen rectangle that light's cone can cover,
+    // and the bloom looks for bright parts only where a light fell or
+    // something other than an unlit "default" object was drawn.
+    bool conesOnScreen = true;
 };
 
 struct RendererSetup {
@@ -87,8 +94,9 @@ private:
     struct Programs;
     class ScenePass;
 
-    void shadowPasses(const FrameView& view);
-    void scenePass(const FrameView& view);
+    void shadowPasses(const FrameView& view, unsigned lightsSeen);
+    PixelRect brightArea(const FrameView& view, const ScenePass& pass) const;
+    void scenePass(const FrameView& view, ScenePass& pass);
     void present(const FrameView& view);
     void drawHud(const FrameView& view);
     GLuint screenTexture(ScreenImage image) const;

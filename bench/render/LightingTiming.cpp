@@ -132,9 +132,10 @@ int main(int argc, char** argv) {
             timed(pass++, [&] { light->shadowMap->blurVertical(); });
             timed(pass++, [&] { light->shadowMap->blurHorizontal(); });
         }
-        timed(pass++, [&] { bloom.thresholdPass(); });
-        timed(pass++, [&] { bloom.blurVertical(); });
-        timed(pass++, [&] { bloom.blurHorizontal(); });
+        const PixelRect whole{0, 0, bloom.width, bloom.height};
+        timed(pass++, [&] { bloom.thresholdPass(whole); });
+        timed(pass++, [&] { bloom.blurVertical(whole); });
+        timed(pass++, [&] { bloom.blurHorizontal(whole); });
         timed(pass++, [&] { bloom.mixPass(); });
         for (int i = 0; i < kPasses; ++i) {
             GLuint64 nanoseconds = 0;

@@ -164,6 +164,26 @@ TEST_F(RenderGl, BloomSpreadsWhatIsBrightAndAddsItOnTheScene) {
     for (std::size_t i = 0; i < scene.size(); ++i)
         notTheSum += i % 4 != 3 && std::abs(composed[i] - std::min(255, scene[i] + glow[i])) > 1;
     EXPECT_EQ(notTheSum, 0);
+
+    // Told where the only bright part is, the chain gives the same picture,
+    // with the last frame's glow cleared away.
+    fill(10, 0, 11, h, 0);
+    fill(30, 40, w, 41, 0);
+    fill(66, 20, 70, 24, 255);
+    glBindTexture(GL_TEXTURE_2D, bloom.getSceneTexture());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, scene.data());
+    bloom.run();
+    const auto everywhere = readTexture<unsigned char>(bloom.getComposedTexture(), GL_RGBA, 4, w, h);
+    glBindTexture(GL_TEXTURE_2D, bloom.getSceneTexture());
+    std::vector<unsigned char> before(scene.size(), 255);  // a frame that glowed everywhere
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, before.data());
+    bloom.run();
+    glBindTexture(GL_TEXTURE_2D, bloom.getSceneTexture());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, scene.data());
+    bloom.run(PixelRect{66, 5, 14, 19});
+    EXPECT_TRUE(readTexture<unsigned char>(bloom.getComposedTexture(), GL_RGBA, 4, w, h) == everywhere);
+    bloom.run(PixelRect{});  // nothing bright: the scene as it is
+    EXPECT_EQ(at(readTexture<unsigned char>(bloom.getComposedTexture(), GL_RGBA, 4, w, h), 64, 22), 0);
 }
 
 TEST_F(RenderGl, ScreenshotIsUprightRgbAndNeverOverwritesAShot) {

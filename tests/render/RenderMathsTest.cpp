@@ -120,6 +120,59 @@ TEST(LightReach, ConesAgainstBoxesInARoom) {
     EXPECT_TRUE(worldBox(glm::vec3(1000), glm::vec3(-1000), model).empty());  // a mesh without vertices
 }
 
+// Every point a cone can light must fall inside its rectangle on screen,
+// and the rectangle must be tight enough to be worth drawing by.
+TEST(LightReach, ConesOnScreenHoldEveryLitPoint) {
+    const int w = 1280, h = 720;
+    const glm::vec3 eye(0, 1.2f, 0);
+    // Rolled a little, so the rectangle's sides do not fall on the bounding pyramid's edges.
+    const glm::mat4 view = glm::lookAt(eye, eye + glm::vec3(0, 0, -1), {0.38f, 0.92f, 0});
+    const glm::mat4 proj = projection::camera(projection::cameraFieldOfView, w, h);
+    const glm::vec3 torchAt = eye + glm::vec3(0.15f, -0.05f, 0);  // beside the eye, as the torch is held
+    const struct { const char* what; LightCone cone; float from; bool whole; float maxShare; } rows[] = {
+        {"straight ahead from the eye", {eye, {0, 0, -1}, 0.95f}, 0, false, 0.45f},
+        {"held torch, aimed 5 m ahead", {torchAt, glm::vec3(0, 0, -5) - glm::vec3(0.15f, -0.05f, 0), 0.95f}, 0, false, 0.8f},
+        {"held torch, a wall 1 m away", {torchAt, glm::vec3(0, 0, -5) - glm::vec3(0.15f, -0.05f, 0), 0.95f}, 1.0f, false, 0.3f},
+        {"pad's widest cone, turned right", {torchAt, {0.5f, -0.2f, -1}, 0.94f}, 0.5f, false, 0.6f},
+        {"lamp ahead, shining down and away", {{0, 3, -6}, {0, -1, -2}, 0.85f}, 0, false, 0.9f},
+        {"across the view, corner to corner", {{1, 2, -3}, {-1, -1, -1.5f}, 0.9f}, 0, false, 1},
+        {"lamp overhead", {{0, 3, -1}, {0, -1, 0}, 0.85f}, 0, true, 1},
+        {"shining back at the camera", {{0, 1.2f, -5}, {0, 0, 1}, 0.95f}, 0, true, 1},
+        {"wide cone", {eye, {0, 0, -1}, 0.1f}, 0, true, 1},
+        {"cutOff not a number", {eye, {0, 0, -1}, std::nanf("")}, 0, true, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const PixelRect r = coneOnScreen(row.cone, view, proj, w, h, row.from);
+        EXPECT_EQ(r.covers(w, h), row.whole);
+        EXPECT_LE(float(r.width) * float(r.height), row.maxShare * w * h);
+        if (!(row.cone.cutOff > 0.18f)) continue;
+        // Points on the cone's rim, from `from` on, that the camera sees.
+        const glm::vec3 axis = glm::normalize(row.cone.axis);
+        const glm::vec3 side = glm::normalize(glm::cross(axis, std::abs(axis.x) < 0.9f ? glm::vec3(1, 0, 0) : glm::vec3(0, 1, 0)));
+        const glm::vec3 up = glm::cross(axis, side);
+        const float spread = std::tan(std::acos(row.cone.cutOff));
+        int seen = 0;
+        for (int k = 0; k < 64; ++k)
+            for (float d = 0.02f; d < 40.0f; d *= 1.15f) {
+                const float a = 6.2831853f * float(k) / 64;
+                const glm::vec3 p = row.cone.apex + (d + row.from) * (axis + spread * (std::cos(a) * side + std::sin(a) * up));
+                const glm::vec4 clip = proj * view * glm::vec4(p, 1);
+                if (clip.w <= 0 || std::abs(clip.x) > clip.w || std::abs(clip.y) > clip.w || clip.z < -clip.w) continue;
+                const float x = (clip.x / clip.w * 0.5f + 0.5f) * w, y = (clip.y / clip.w * 0.5f + 0.5f) * h;
+                ++seen;
+                EXPECT_TRUE(x >= float(r.x) && x <= float(r.x + r.width) && y >= float(r.y) && y <= float(r.y + r.height))
+                    << "point at " << d << " m, angle " << a << " shows at " << x << ", " << y;
+            }
+        EXPECT_GT(seen, 0);
+    }
+    // Boxes: a box before the camera shows where it is; one reaching behind it shows everywhere.
+    const PixelRect ahead = boxOnScreen(box({-0.5f, 1, -5}, {0.5f, 1.4f, -4}), proj * view, w, h);
+    EXPECT_TRUE(ahead.x > 400 && ahead.x + ahead.width < 880 && ahead.y > 240 && ahead.y + ahead.height < 480);
+    EXPECT_TRUE(boxOnScreen(box({-1, 0, -2}, {1, 2, 1}), proj * view, w, h).covers(w, h));
+    EXPECT_EQ(unite(PixelRect{}, ahead).width, ahead.width);
+    EXPECT_TRUE(overlap(PixelRect{0, 0, 10, 10}, PixelRect{20, 0, 5, 5}).empty());
+}
+
 TEST(Screens, TheTableAndTheHud) {
     using enum ScreenImage;
     const struct { bool playing, won, help, hasPlayed, wireframe; ScreenImage image; bool hud; } rows[] = {
