@@ -6,12 +6,15 @@ and walks the level with the capsule model of walker.py.
 
 import os
 
+from layout import FLIGHTS, PASSAGES
 from mapping import draw_map, write_route
 from pngio import read_png_header
-from walker import CROUCH_H, GRID, RADIUS, STAIR_MAX, STAND_H, CheckError, Walker
+from walker import CROUCH_H, GRID, RADIUS, STAIR_MAX, STAND_H, STEP, CheckError, Walker
 
-INNER = (-7.9, -14.7, 4.2, 8.6)   # inside of the outer walls
+INNER = (-7.9, -14.7, 4.2, 8.6)   # inside of the outer walls (the corridor's lies 5 cm further west)
 START = (2.92, 0.262)
+CAPSULE = 0.2                     # the controller's radius, without its contact offset
+WIDE, TIGHT = 0.9, 0.7            # free width of a passage, and of a squeeze
 
 
 # Trigger boxes: name, x range, z range, "below"/"above", on the route?
@@ -161,6 +164,80 @@ def box_margin(walker, state, box):
     return min(x - x0, x1 - x, z - z0, z1 - z)
 
 
+def measure(named, passage):
+    """Free width across a passage of PASSAGES: between the nearest solids on
+    either side of its point that stand in its stretch and that a capsule on
+    its floor can neither step onto nor pass under. Returns the width and
+    (coordinate, solid's name) of each side."""
+    _, kind, along, (t0, t1), at, (low, high) = passage
+    a = 0 if along == "x" else 2
+    c = 2 - a
+    height = CROUCH_H if kind == "crawl" else STAND_H
+    left, right = (float("-inf"), "nothing"), (float("inf"), "nothing")
+    for name, mn, mx in named:
+        if mx[1] <= high + STEP + 1e-6 or mn[1] >= low + height:
+            continue
+        if mx[a] <= t0 + 1e-6 or mn[a] >= t1 - 1e-6:
+            continue
+        if mn[c] < at < mx[c]:
+            return 0.0, (at, name), (at, name)
+        if mx[c] <= at and mx[c] > left[0]:
+            left = (mx[c], name)
+        if mn[c] >= at and mn[c] < right[0]:
+            right = (mn[c], name)
+    return right[0] - left[0], left, right
+
+
+def check_passages(named, say):
+    """Every passage on the way keeps its width; returns the measured sides."""
+    sides = []
+    for passage in PASSAGES:
+        name, kind, along = passage[:3]
+        need = TIGHT if kind == "squeeze" else WIDE
+        width, left, right = measure(named, passage)
+        sides.append((left[0], right[0]))
+        say("  %-54s %-7s %.2f m free, %.2f for the centre (%s | %s)" % (
+            name, kind, width, width - 2 * CAPSULE, left[1], right[1]))
+        if width == float("inf"):
+            raise CheckError("%s is open on one side: its point in PASSAGES misses it" % name)
+        if width < need - 1e-6:
+            raise CheckError("%s is %.2f m wide between %s and %s, %.2f for the capsule's centre: a %s needs "
+                             "%.2f (%.2f)" % (name, width, left[1], right[1], width - 2 * CAPSULE, kind,
+                                              need, need - 2 * CAPSULE))
+    return sides
+
+
+def check_flights(w, states, named, say):
+    """The walker gets onto each flight only over its foot or its top: from
+    the side the controller sticks on a step's edge, so the sides are railed."""
+    for fname, prefix in FLIGHTS:
+        steps = [(mn, mx) for name, mn, mx in named if name.startswith(prefix)]
+        if len(steps) < 2:
+            raise CheckError("%s: no steps named %s*" % (fname, prefix))
+        lo = [min(mn[k] for mn, _ in steps) for k in range(3)]
+        hi = [max(mx[k] for _, mx in steps) for k in range(3)]
+        low, top = min(steps, key=lambda b: b[1][1]), max(steps, key=lambda b: b[1][1])
+        rise = [abs((top[0][k] + top[1][k]) - (low[0][k] + low[1][k])) for k in (0, 2)]
+        c = 2 if rise[0] > rise[1] else 0    # across the flight
+
+        def inside(x, z):
+            return lo[0] < x < hi[0] and lo[2] < z < hi[2]
+        on = 0
+        for s in states:
+            x, z = w.centre(s[0], s[1])
+            if inside(x, z):
+                on += 1
+                continue
+            if not (lo[0] - 0.1 < x < hi[0] + 0.1 and lo[2] - 0.1 < z < hi[2] + 0.1):
+                continue
+            across = z if c == 2 else x
+            for n, _ in w.neighbours(s):
+                if inside(*w.centre(n[0], n[1])) and not lo[c] < across < hi[c]:
+                    raise CheckError("the walker steps onto %s from its side at (%.2f, %.2f), floor %.2f: "
+                                     "rail its sides" % (fname, x, z, s[2]))
+        if not on:
+            raise CheckError("%s cannot be reached" % fname)
+        say("  %-27s climbed from its foot or top only" % fname)
 
 
 def check(data_dir, map_path=None, verbose=True, route_path=None):
@@ -214,10 +291,11 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
         obj(0)[2]["name"], obj(1)[2]["name"], ", ".join(obj(k)[2]["name"] for k in (2, 3, 4)),
         n - 4, obj(n - 4)[2]["name"], ", ".join(obj(k)[2]["name"] for k in range(n - 3, n))))
 
-    solids = []
+    solids, named = [], []
     for _, fields, o in objects:
         if fields[2] in ("box", "mesh"):
             solids.append((o["min"], o["max"]))
+            named.append((o["name"], o["min"], o["max"]))
             if fields[4] == "TRUE":
                 raise CheckError("level pieces must be static")
     say("collidable boxes: %d" % len(solids))
@@ -299,13 +377,9 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
             raise CheckError("the way to the exit can avoid " + box[0])
     say("every route to the exit crosses voice 1-4 and enemy 1-2")
 
-    # passages keep a margin over the capsule's width
-    wide = Walker(solids, RADIUS + 0.04)
-    wide_states, _, _ = wide.walk(START)
-    for box in BOXES:
-        if not any(eye_in_box(wide, s, box) for s in wide_states):
-            raise CheckError("%s needs a passage narrower than capsule + 8 cm" % box[0])
-    say("all boxes stay reachable with a capsule 8 cm wider")
+    say("passages on the way, measured between the solids beside them:")
+    sides = check_passages(named, say)
+    check_flights(w, states, named, say)
 
     # no gaps: a thinner capsule does not leave the level either
     thin = Walker(solids, 0.12)
@@ -331,6 +405,35 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
         legs.append("%s %.0f s" % (name, total))
         route.append((name, path))
     say("quickest round %.0f s of walking: %s" % (total, ", ".join(legs)))
+    for (name, kind, along, (t0, t1), at, (low, high)), (left, right) in zip(PASSAGES, sides):
+        a = 0 if along == "x" else 1
+        if not any(t0 < rw.centre(i, j)[a] < t1 and left < rw.centre(i, j)[1 - a] < right and
+                   low - 1e-6 <= h <= high + 1e-6 for _, p in route for i, j, h, _ in p):
+            raise CheckError("the quickest round no longer goes through %s: fix PASSAGES" % name)
+
+    # nowhere else on the way is narrower: a capsule that needs the full
+    # width, less only in the squeezes, keeps up with the whole round (within
+    # 0.3 m: it keeps further from the walls than the route's own capsule)
+    def fitting(width):  # the widest capsule sure to find a grid cell in a gap this wide
+        return (width - GRID) / 2 - 0.005
+    tighter = []
+    for (name, kind, along, (t0, t1), at, _), (left, right) in zip(PASSAGES, sides):
+        if kind == "squeeze":
+            m = WIDE / 2     # and the wide capsule's reach past the squeeze's ends
+            (a0, a1), (c0, c1) = (t0 - m, t1 + m), (left - m, right + m)
+            x0, x1, z0, z1 = (a0, a1, c0, c1) if along == "x" else (c0, c1, a0, a1)
+            tighter.append((x0, z0, x1, z1, fitting(TIGHT)))
+    wide = Walker(solids, fitting(WIDE), tighter)
+    wide_states, _, _ = wide.walk(START)
+    reached = {(i, j) for i, j, _, _ in wide_states}
+    near = [(di, dj) for di in range(-6, 7) for dj in range(-6, 7) if di * di + dj * dj <= 36]
+    for name, p in route:
+        for i, j, _, _ in p:
+            if not any((i + di, j + dj) in reached for di, dj in near):
+                raise CheckError("the way to %s narrows under %.1f m near (%.2f, %.2f), and PASSAGES names no "
+                                 "squeeze there" % ((name, WIDE) + rw.centre(i, j)))
+    say("the whole round stays open to a capsule that needs %.1f m (%.1f in the squeezes)" % (WIDE, TIGHT))
+
     if route_path:
         write_route(route_path, rw, route)
         say("route written to " + route_path)

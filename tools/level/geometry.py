@@ -55,6 +55,20 @@ class Mesh:
         if '-y' not in skip:
             self.quad((x0, y0, z0), (dx, 0, 0), (0, 0, dz))
 
+    def sloped_bar(self, x0, y0, x1, y1, height, z0, z1):
+        """A bar along x between z0 and z1 whose underside runs from y0 at x0
+        to y1 at x1 and whose upright sides are `height` tall: a hand rail
+        or a stringer beside a flight."""
+        if x1 < x0:
+            x0, y0, x1, y1 = x1, y1, x0, y0
+        run, rise, dz = (x1 - x0, y1 - y0, 0.0), (0.0, height, 0.0), z1 - z0
+        self.quad((x0, y0, z0), rise, run)                     # -z
+        self.quad((x0, y0, z1), run, rise)                     # +z
+        self.quad((x0, y0 + height, z1), run, (0.0, 0.0, -dz))  # top
+        self.quad((x0, y0, z0), run, (0.0, 0.0, dz))           # underside
+        self.quad((x0, y0, z0), (0.0, 0.0, dz), rise)          # -x end
+        self.quad((x1, y1, z1), (0.0, 0.0, -dz), rise)         # +x end
+
     def cylinder(self, centre, axis, radius, length, segments=8, caps=True):
         """Cylinder from `centre` along axis 'x', 'y' or 'z' for `length`."""
         ai = 'xyz'.index(axis)

@@ -20,10 +20,10 @@ DOOR_H = 2.1
 
 # (name, x0, z0, x1, z1, ceiling height, floor overlay material or None)
 ROOMS = [
-    ("service corridor", -7.9, -14.7, -7.1, -4.6, 2.8, None),
-    ("pump room", -6.9, -14.7, -3.4, -11.2, 3.2, None),
+    ("service corridor", -7.95, -14.7, -7.05, -4.6, 2.8, None),
+    ("pump room", -6.85, -14.7, -3.4, -11.2, 3.2, None),
     ("boiler room", -2.6, -14.7, 4.2, -11.2, 3.2, None),
-    ("lamp hall", -6.9, -11.0, 0.4, -4.6, 3.8, None),
+    ("lamp hall", -6.85, -11.0, 0.4, -4.6, 3.8, None),
     ("kitchen", 0.6, -11.0, 4.2, -2.6, 2.8, "tiles"),
     ("crawl corridor", -4.7, -4.4, 0.4, -3.4, 2.6, None),
     ("storeroom", -7.9, -4.4, -4.7, 3.2, 2.6, None),
@@ -34,53 +34,57 @@ ROOMS = [
 
 # Wall segments (x0, z0, x1, z1, material), full height. Gaps are doorways.
 WALLS = [
-    # outer shell
-    (-8.1, -14.9, -7.9, -4.4, "concrete"),
+    # outer shell; the service corridor's side stands out by 5 cm
+    (-8.15, -14.9, -7.95, -4.4, "concrete"),
     (-8.1, -4.4, -7.9, 3.2, "plaster"),
     (-8.1, 3.2, -7.9, 8.8, "brick"),
     (4.2, -14.9, 4.4, -11.0, "concrete"),
     (4.2, -11.0, 4.4, -2.5, "tiles"),
     (4.2, -2.5, 4.4, 3.2, "plaster"),
     (4.2, 3.2, 4.4, 8.8, "brick"),
-    (-7.9, -14.9, 4.2, -14.7, "concrete"),
+    (-7.95, -14.9, 4.2, -14.7, "concrete"),
     (-7.9, 8.6, 4.2, 8.8, "brick"),
-    # service corridor | pump room and lamp hall (doorways at the south end and into the hall)
-    (-7.1, -13.9, -6.9, -11.0, "concrete"),
-    (-7.1, -11.0, -6.9, -6.6, "brick"),
-    (-7.1, -5.8, -6.9, -4.6, "brick"),
+    # service corridor | pump room and lamp hall (doorways at the south end and
+    # into the hall). 0.9 wide about x -7.5, so whoever walks it stays inside
+    # the voice and enemy strips that span x -7.8..-7.2.
+    (-7.05, -13.7, -6.85, -11.0, "concrete"),
+    (-7.05, -11.0, -6.85, -6.7, "brick"),
+    (-7.05, -5.7, -6.85, -4.6, "brick"),
     # boiler rooms | lamp hall and kitchen (doorway from the kitchen)
-    (-6.9, -11.2, 0.9, -11.0, "concrete"),
-    (1.7, -11.2, 4.2, -11.0, "concrete"),
-    # the partition between the boiler rooms; the walkway passes through it
-    (-3.4, -14.7, -2.6, -12.975, "concrete"),
-    (-3.4, -12.225, -2.6, -11.2, "concrete"),
+    (-6.85, -11.2, 0.8, -11.0, "concrete"),
+    (1.8, -11.2, 4.2, -11.0, "concrete"),
+    # the partition between the boiler rooms; the walkway squeezes through it,
+    # 0.8 wide, so the capsule cannot pass beside the strips at z -12.8..-12.4
+    (-3.4, -14.7, -2.6, -13.0, "concrete"),
+    (-3.4, -12.2, -2.6, -11.2, "concrete"),
     # kitchen | lamp hall, crawl corridor, bedroom | living room (doorway to the bedroom)
     (0.4, -11.0, 0.6, 0.8, "plaster"),
     (0.4, 1.6, 0.6, 3.2, "plaster"),
     # living room | kitchen (doorway)
-    (0.6, -2.6, 3.2, -2.4, "plaster"),
+    (0.6, -2.6, 3.0, -2.4, "plaster"),
     (4.0, -2.6, 4.2, -2.4, "plaster"),
     # lamp hall | crawl corridor and storeroom (doorway)
-    (-7.9, -4.6, -1.6, -4.4, "brick"),
-    (-0.8, -4.6, 0.4, -4.4, "brick"),
+    (-7.95, -4.6, -1.7, -4.4, "brick"),
+    (-0.7, -4.6, 0.4, -4.4, "brick"),
     # crawl corridor | bedroom; storeroom | bedroom
     (-4.7, -3.4, 0.4, -3.2, "concrete"),
     (-4.7, -3.2, -4.5, 3.2, "plaster"),
-    # storeroom and living room | assembly hall: the narrow gap at x -6.125..-5.375
-    (-7.9, 3.2, -6.125, 3.4, "brick"),
-    (-5.375, 3.2, 4.2, 3.4, "brick"),
+    # storeroom and living room | assembly hall: the squeeze between the
+    # shelves at x -6.15..-5.35, inside the voice strip at x -6.0..-5.5
+    (-7.9, 3.2, -6.15, 3.4, "brick"),
+    (-5.35, 3.2, 4.2, 3.4, "brick"),
 ]
 
 # Lintels over the doorways: (x0, z0, x1, z1, bottom, material); decoration.
 LINTELS = [
-    (-7.1, -6.6, -6.9, -5.8, DOOR_H, "brick"),
-    (-7.1, -14.7, -6.9, -13.9, 2.6, "concrete"),
-    (0.9, -11.2, 1.7, -11.0, DOOR_H, "concrete"),
-    (-3.4, -12.975, -2.6, -12.225, 2.6, "concrete"),
+    (-7.05, -6.7, -6.85, -5.7, DOOR_H, "brick"),
+    (-7.05, -14.7, -6.85, -13.7, 2.6, "concrete"),
+    (0.8, -11.2, 1.8, -11.0, DOOR_H, "concrete"),
+    (-3.4, -13.0, -2.6, -12.2, 2.6, "concrete"),
     (0.4, 0.8, 0.6, 1.6, DOOR_H, "plaster"),
-    (3.2, -2.6, 4.0, -2.4, DOOR_H, "plaster"),
-    (-1.6, -4.6, -0.8, -4.4, DOOR_H, "brick"),
-    (-6.125, 3.2, -5.375, 3.4, DOOR_H, "brick"),
+    (3.0, -2.6, 4.0, -2.4, DOOR_H, "plaster"),
+    (-1.7, -4.6, -0.7, -4.4, DOOR_H, "brick"),
+    (-6.15, 3.2, -5.35, 3.4, DOOR_H, "brick"),
 ]
 
 # Collidable blocks: (name, material, x0, y0, z0, x1, y1, z1[, shape, facing]).
@@ -90,14 +94,15 @@ LINTELS = [
 BLOCKS = [
     # the collapsed passage: a slab 0.9 above the floor, crouch to pass (2 m)
     ("collapsed_slab", "concrete", -3.6, 0.9, -4.4, -1.8, 2.6, -3.4),
-    # boiler rooms: raised walkway through the partition, stairs at both ends
-    ("walkway", "concrete", -4.6, 0.0, -12.975, -1.2, 1.0, -12.225),
-    ("walkway_step_e3", "metal", -1.2, 0.0, -12.975, -0.85, 0.75, -12.225),
-    ("walkway_step_e2", "metal", -0.85, 0.0, -12.975, -0.5, 0.5, -12.225),
-    ("walkway_step_e1", "metal", -0.5, 0.0, -12.975, -0.15, 0.25, -12.225),
-    ("walkway_step_w3", "metal", -4.95, 0.0, -12.975, -4.6, 0.75, -12.225),
-    ("walkway_step_w2", "metal", -5.3, 0.0, -12.975, -4.95, 0.5, -12.225),
-    ("walkway_step_w1", "metal", -5.65, 0.0, -12.975, -5.3, 0.25, -12.225),
+    # boiler rooms: raised walkway through the partition, stairs at both ends;
+    # the rails stand on its edges and beside the steps, 0.9 apart
+    ("walkway", "concrete", -4.6, 0.0, -13.1, -1.2, 1.0, -12.1),
+    ("walkway_step_e3", "metal", -1.2, 0.0, -13.05, -0.85, 0.75, -12.15),
+    ("walkway_step_e2", "metal", -0.85, 0.0, -13.05, -0.5, 0.5, -12.15),
+    ("walkway_step_e1", "metal", -0.5, 0.0, -13.05, -0.15, 0.25, -12.15),
+    ("walkway_step_w3", "metal", -4.95, 0.0, -13.05, -4.6, 0.75, -12.15),
+    ("walkway_step_w2", "metal", -5.3, 0.0, -13.05, -4.95, 0.5, -12.15),
+    ("walkway_step_w1", "metal", -5.65, 0.0, -13.05, -5.3, 0.25, -12.15),
     ("boiler_1", "metal", 2.2, 0.0, -14.5, 3.9, 2.4, -13.0),
     ("boiler_2", "metal", 2.6, 0.0, -12.6, 3.9, 1.8, -11.45),
     ("crate_b1", "wood", -2.4, 0.0, -14.5, -1.4, 0.9, -13.6),
@@ -109,7 +114,7 @@ BLOCKS = [
     ("crate_s1", "wood", -7.85, 0.0, -5.3, -7.3, 0.6, -4.65),
     # kitchen
     ("workbench", "wood", 2.9, 0.0, -8.4, 4.2, 0.75, -7.7),
-    ("counter", "tiles", 3.6, 0.0, -6.8, 4.2, 0.9, -3.2),
+    ("counter", "tiles", 3.6, 0.0, -6.8, 4.2, 0.9, -3.6),   # clear of the doorway's corner
     ("kitchen_shelf", "metal", 0.6, 0.0, -7.5, 1.0, 2.0, -4.0, "shelf", "+x"),
     ("fridge", "metal", 3.5, 0.0, -10.9, 4.2, 1.8, -10.2),
     ("kitchen_table_top", "wood", 1.4, 0.7, -6.0, 2.4, 0.75, -5.0),
@@ -123,8 +128,8 @@ BLOCKS = [
     ("pillar_h1", "concrete", -5.7, 0.0, -9.2, -5.3, 3.8, -8.8),
     ("pillar_h2", "concrete", -2.3, 0.0, -9.2, -1.9, 3.8, -8.8),
     # storeroom
-    ("shelf_s1", "wood", -7.9, 0.0, 2.2, -6.125, 2.0, 3.2, "shelf", "-z"),
-    ("shelf_s2", "wood", -5.375, 0.0, 2.2, -4.7, 2.0, 3.2, "shelf", "-z"),
+    ("shelf_s1", "wood", -7.9, 0.0, 2.2, -6.15, 2.0, 3.2, "shelf", "-z"),
+    ("shelf_s2", "wood", -5.35, 0.0, 2.2, -4.7, 2.0, 3.2, "shelf", "-z"),
     ("shelf_s3", "metal", -7.9, 0.0, -2.0, -7.4, 2.0, 1.4, "shelf", "+x"),
     ("crate_r1", "wood", -5.4, 0.0, -1.6, -4.7, 0.8, -0.6),
     ("crate_r2", "wood", -6.0, 0.0, 0.4, -5.4, 0.5, 1.0),
@@ -140,7 +145,7 @@ BLOCKS = [
     ("bookshelf_l", "wood", 3.85, 0.0, 0.6, 4.2, 2.0, 2.4, "shelf", "-x"),
     # assembly hall: the stage is the exit, the gallery leads up to it
     ("stage", "wood", -4.9, 0.0, 4.4, -2.1, 1.0, 8.6),
-    ("gallery", "metal", -2.1, 0.85, 6.05, 1.55, 1.0, 6.95),
+    ("gallery", "metal", -2.1, 0.85, 6.0, 1.55, 1.0, 7.0),
     ("gallery_step_3", "metal", 1.55, 0.0, 6.05, 1.9, 0.75, 6.95),
     ("gallery_step_2", "metal", 1.9, 0.0, 6.05, 2.25, 0.5, 6.95),
     ("gallery_step_1", "metal", 2.25, 0.0, 6.05, 2.6, 0.25, 6.95),
@@ -157,12 +162,57 @@ BLOCKS = [
 # Railings: thin collidable boxes whose mesh is a rail with posts.
 # (name, x0, z0, x1, z1, deck height)
 RAILINGS = [
-    ("rail_w_s", -4.6, -12.975, -3.4, -12.925, 1.0),
-    ("rail_w_n", -4.6, -12.275, -3.4, -12.225, 1.0),
-    ("rail_e_s", -2.6, -12.975, -1.2, -12.925, 1.0),
-    ("rail_e_n", -2.6, -12.275, -1.2, -12.225, 1.0),
-    ("rail_g_s", -2.1, 6.05, 1.55, 6.1, 1.0),
-    ("rail_g_n", -2.1, 6.9, 1.55, 6.95, 1.0),
+    ("rail_w_s", -4.6, -13.1, -3.4, -13.05, 1.0),
+    ("rail_w_n", -4.6, -12.15, -3.4, -12.1, 1.0),
+    ("rail_e_s", -2.6, -13.1, -1.2, -13.05, 1.0),
+    ("rail_e_n", -2.6, -12.15, -1.2, -12.1, 1.0),
+    ("rail_g_s", -2.1, 6.0, 1.55, 6.05, 1.0),
+    ("rail_g_n", -2.1, 6.95, 1.55, 7.0, 1.0),
+]
+
+# Rails beside the flights, standing on the floor: the steps are climbed from
+# their foot only, never from the side, where the controller would stick on a
+# step's edge. (name, x at the foot, x at the top, z0, z1); every flight runs
+# along x in three steps of 0.25 up to a deck at 1.0.
+STAIR_RAILS = [
+    ("rail_se_s", -0.15, -1.2, -13.1, -13.05),
+    ("rail_se_n", -0.15, -1.2, -12.15, -12.1),
+    ("rail_sw_s", -5.65, -4.6, -13.1, -13.05),
+    ("rail_sw_n", -5.65, -4.6, -12.15, -12.1),
+    ("rail_sg_s", 2.6, 1.55, 6.0, 6.05),
+    ("rail_sg_n", 2.6, 1.55, 6.95, 7.0),
+]
+
+# The passages the way out goes through, for the checker to measure in the
+# written level: (name, kind, the axis walked along, its stretch along that
+# axis, a point across it inside the passage, the floor there). A squeeze is
+# meant to be tight: 0.7 of free width, 0.3 for the capsule's centre; every
+# other kind needs 0.9, 0.5 for the centre. A crawl is measured crouched.
+PASSAGES = [
+    ("the living room's door to the kitchen", "door", "z", (-2.6, -2.4), 3.5, (0.0, 0.0)),
+    ("the kitchen's door to the boiler room", "door", "z", (-11.2, -11.0), 1.3, (0.0, 0.0)),
+    ("the walkway's east stairs", "stairs", "x", (-1.2, -0.15), -12.6, (0.0, 1.0)),
+    ("the walkway over the boiler room", "passage", "x", (-2.6, -1.2), -12.6, (1.0, 1.0)),
+    ("the walkway's doorway in the partition", "squeeze", "x", (-3.4, -2.6), -12.6, (1.0, 1.0)),
+    ("the walkway over the pump room", "passage", "x", (-4.6, -3.4), -12.6, (1.0, 1.0)),
+    ("the walkway's west stairs", "stairs", "x", (-5.65, -4.6), -12.6, (0.0, 1.0)),
+    ("the pump room's door to the service corridor", "door", "x", (-7.05, -6.85), -14.2, (0.0, 0.0)),
+    ("the service corridor", "passage", "z", (-13.7, -6.7), -7.5, (0.0, 0.0)),
+    ("the service corridor's door to the lamp hall", "door", "x", (-7.05, -6.85), -6.2, (0.0, 0.0)),
+    ("the lamp hall's door to the crawl", "door", "z", (-4.6, -4.4), -1.2, (0.0, 0.0)),
+    ("the collapsed passage", "crawl", "x", (-3.6, -1.8), -3.9, (0.0, 0.0)),
+    ("the storeroom's way between the shelves into the hall", "squeeze", "z", (2.2, 3.4), -5.75, (0.0, 0.0)),
+    ("the way past the stage", "passage", "x", (-4.9, -2.1), 3.9, (0.0, 0.0)),
+    ("the gallery stairs", "stairs", "x", (1.55, 2.6), 6.5, (0.0, 1.0)),
+    ("the gallery", "passage", "x", (-2.1, 1.55), 6.5, (1.0, 1.0)),
+]
+
+# The flights, by the names of their steps: climbed from the foot or the top
+# only (the checker holds the walker to that).
+FLIGHTS = [
+    ("the walkway's east stairs", "walkway_step_e"),
+    ("the walkway's west stairs", "walkway_step_w"),
+    ("the gallery stairs", "gallery_step_"),
 ]
 
 LAMP = (-3.8, 3.0, -7.5)
@@ -236,8 +286,32 @@ def build():
         m.box(x0, deck + 0.42, z0, x1, deck + 0.46, z1)
         lv.solid.setdefault("metal", []).append(m)
 
+    for name, foot, top, z0, z1 in STAIR_RAILS:
+        lv.solid.setdefault("metal", []).append(stair_rail(name, foot, top, z0, z1))
+
     furnish(lv)
     return lv, shells
+
+
+def stair_rail(name, foot, top, z0, z1):
+    """Posts from the floor, a stringer along the steps' edges and hand and
+    knee rails 0.9 and 0.45 above them, meeting the deck's rail at the top.
+    Its box (the body the game gives it) closes the flight's side from the
+    floor up."""
+    m = Mesh(name, "metal", UV["metal"])
+    nose_foot, nose_top = 0.25, 1.0   # the first step's edge, the deck's edge
+    toward = -1.0 if top < foot else 1.0
+
+    def nose(x):
+        return nose_foot + (nose_top - nose_foot) * (x - foot) / (top - foot)
+
+    m.sloped_bar(foot, nose_foot - 0.25, top, nose_top - 0.25, 0.3, z0, z1)
+    m.sloped_bar(foot, nose_foot + 0.42, top, nose_top + 0.42, 0.04, z0, z1)
+    m.sloped_bar(foot, nose_foot + 0.85, top, nose_top + 0.85, 0.05, z0, z1)
+    for x in (foot, (foot + top) / 2):
+        xa, xb = x, x + toward * 0.05
+        m.box(min(xa, xb), 0.0, z0, max(xa, xb), nose(xa) + 0.85, z1, skip=("-y",))
+    return m
 
 
 def door_frames(paint):
@@ -259,12 +333,12 @@ def door_frames(paint):
 # Arrows painted on the walls along the way out: (point on the wall's face,
 # the face's outward normal, the way the arrow points); all horizontal.
 ARROWS = [
-    ((2.85, 1.8, -2.4), (0, 0, 1), (1, 0, 0)),       # living room: to the kitchen
+    ((2.6, 1.8, -2.4), (0, 0, 1), (1, 0, 0)),        # living room: to the kitchen
     ((2.5, 1.3, -11.0), (0, 0, 1), (-1, 0, 0)),      # kitchen: to the boiler room
     ((0.2, 1.5, -11.2), (0, 0, -1), (-1, 0, 0)),     # boiler room: over the walkway
-    ((-6.9, 1.3, -12.6), (1, 0, 0), (0, 0, -1)),     # pump room: to the corridor
-    ((-7.9, 1.3, -12.5), (1, 0, 0), (0, 0, 1)),      # corridor: north
-    ((-7.1, 1.3, -7.4), (-1, 0, 0), (0, 0, 1)),      # corridor: the lamp hall's door
+    ((-6.85, 1.3, -12.6), (1, 0, 0), (0, 0, -1)),    # pump room: to the corridor
+    ((-7.95, 1.3, -12.5), (1, 0, 0), (0, 0, 1)),     # corridor: north
+    ((-7.05, 1.3, -7.4), (-1, 0, 0), (0, 0, 1)),     # corridor: the lamp hall's door
     ((-3.5, 1.3, -4.6), (0, 0, -1), (1, 0, 0)),      # lamp hall: to the crawl
     ((-1.2, 1.3, -3.4), (0, 0, -1), (-1, 0, 0)),     # crawl corridor: west
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
@@ -321,7 +395,7 @@ def furnish(lv):
     metal.cylinder((0.7, 2.6, -11.0), "z", 0.05, 8.4, segments=6, caps=False)
     # gallery hangers: chains from the ceiling to the deck edges
     for x in (-1.2, 0.6):
-        for z in (6.07, 6.93):
+        for z in (6.025, 6.975):
             metal.cylinder((x, 1.9, z), "y", 0.012, 1.7, segments=4, caps=False)
     # the exit: a double door in the north wall above the stage
     wood.box(-4.1, 1.0, 8.5, -3.55, 3.2, 8.6, skip=("+y", "-y"))

@@ -66,8 +66,8 @@ def shelf(f, top):
         while a < W - 0.2:   # boxes, jars and books on the board
             w = rng.uniform(0.08, 0.3)
             if rng.random() < 0.6:
-                f.box(t + 0.02, min(D - 0.02, t + rng.uniform(0.15, D - t)), a, a + w,
-                      y + t, y + t + rng.uniform(0.12, 0.3))
+                f.box(t + 0.02, min(D - 0.02, t + rng.uniform(0.15, D - t)), a, min(a + w, W - t),
+                      y + t, y + t + rng.uniform(0.12, 0.3))   # never through the side
             a += w + 0.03
         y += 0.45 if top - y > 0.6 else top - y - t
     f.box(t, D, t, W - t, top - t, top)

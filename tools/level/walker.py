@@ -19,19 +19,29 @@ class CheckError(Exception):
 
 
 class Walker:
-    def __init__(self, boxes, radius):
+    def __init__(self, boxes, radius, tighter=()):
+        """`tighter`: (x0, z0, x1, z1, radius) areas where the capsule is
+        thinner than `radius`, for walking a wide capsule through squeezes."""
         self.x0, self.z0 = -9.0, -16.0
         self.nx, self.nz = int(14.5 / GRID), int(26.0 / GRID)
         self.cells = {}  # (i, j) -> list of (ymin, ymax) of boxes within radius
+        reach = max([radius] + [t[4] for t in tighter])
+
+        def radius_at(x, z):
+            for x0, z0, x1, z1, r in tighter:
+                if x0 <= x <= x1 and z0 <= z <= z1:
+                    return r
+            return radius
         for (bx0, by0, bz0), (bx1, by1, bz1) in boxes:
-            i0, i1 = self.index(bx0 - radius, bz0 - radius), self.index(bx1 + radius, bz1 + radius)
+            i0, i1 = self.index(bx0 - reach, bz0 - reach), self.index(bx1 + reach, bz1 + reach)
             for i in range(max(0, i0[0]), min(self.nx, i1[0] + 1)):
                 cx = self.x0 + (i + 0.5) * GRID
                 dx = max(bx0 - cx, 0.0, cx - bx1)
                 for j in range(max(0, i0[1]), min(self.nz, i1[1] + 1)):
                     cz = self.z0 + (j + 0.5) * GRID
                     dz = max(bz0 - cz, 0.0, cz - bz1)
-                    if dx * dx + dz * dz < radius * radius:
+                    r = radius_at(cx, cz) if tighter else radius
+                    if dx * dx + dz * dz < r * r:
                         self.cells.setdefault((i, j), []).append((by0, by1))
 
     def index(self, x, z):
