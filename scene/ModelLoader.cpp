@@ -86,13 +86,20 @@ ShaderProgram* ModelLoader::programFor(const std::string& shaderName, const std:
     const std::string base = "Shader/" + shaderName;
     // The renderer sets every uniform of these two before each draw, so their
     // objects can share a program: compiling and keeping one per mesh cost
-    // seconds at start-up and tens of megabytes in a software driver.
+    // seconds at start-up and tens of megabytes in a software driver. Each
+    // normal map keeps its own name on a program object, all on one linked
+    // program, which the driver then compiles to machine code once.
     const bool shareable = shaderName == "default" || shaderName == "rim";
     if (shareable) {
+        const ShaderProgram* linked = nullptr;
         for (const auto& program : programs) {
-            if (program->vertexPath == base + ".vert" && program->extraName == normalMap && program->defines.empty()) {
-                return program.get();
-            }
+            if (program->vertexPath != base + ".vert" || !program->defines.empty()) continue;
+            if (program->extraName == normalMap) return program.get();
+            if (program->ownsProgram && linked == nullptr) linked = program.get();
+        }
+        if (linked != nullptr) {
+            programs.push_back(std::make_unique<ShaderProgram>(*linked, normalMap));
+            return programs.back().get();
         }
     }
     programs.push_back(normalMap.empty() ? std::make_unique<ShaderProgram>(base + ".vert", base + ".frag")

@@ -55,7 +55,17 @@ ShaderProgram::ShaderProgram(const std::string& vertexFile, const std::string& f
     build(vertexFile, fragmentFile);
 }
 
+ShaderProgram::ShaderProgram(const ShaderProgram& linked, const std::string& extra)
+    : program(linked.program),
+      vertexPath(linked.vertexPath),
+      extraName(extra),
+      defines(linked.defines),
+      vertexShader(linked.vertexShader),
+      fragmentShader(linked.fragmentShader),
+      ownsProgram(false) {}
+
 ShaderProgram::~ShaderProgram() {
+    if (!ownsProgram) return;
     glDeleteProgram(program);
     glDeleteShader(vertexShader);
     glDeleteShader(fragmentShader);

@@ -18,6 +18,9 @@ public:
     // for a variant of the same files.
     ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath,
                   const std::string& extraName, const std::string& defines);
+    // The same linked program under another extra name: nothing is compiled
+    // again. `linked` keeps the GL objects and must outlive this one.
+    ShaderProgram(const ShaderProgram& linked, const std::string& extraName);
     ~ShaderProgram();
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
@@ -30,6 +33,7 @@ public:
     std::string defines;
     GLuint vertexShader = 0;
     GLuint fragmentShader = 0;
+    bool ownsProgram = true;
 
 private:
     void build(const std::string& vertexFile, const std::string& fragmentFile);

@@ -267,6 +267,9 @@ TEST_F(SceneGl, DefaultObjectsShareAProgramPerNormalMapAndNormalMapsLoadOnce) {
                     o.material->normalTexture->id == first.material->normalTexture->id) << i;
     }
     EXPECT_TRUE(objects[0]->shader != objects[3]->shader && objects[3]->shader != objects[9]->shader);
+    // One linked program under all of them: the driver compiles it once.
+    EXPECT_TRUE(objects[0]->shader->program == objects[3]->shader->program &&
+                objects[3]->shader->program == objects[9]->shader->program);
     const GLuint bumps = objects[0]->material->normalTexture->id, other = objects[3]->material->normalTexture->id;
     EXPECT_TRUE(bumps != Texture::noImage && other != Texture::noImage && bumps != other &&
                 objects[9]->material->normalTexture->id == Texture::noImage);
