@@ -115,12 +115,14 @@ Right stick
 Right trigger
 Left trigger
 A
+Start
 Back'
 padwhat='walk
 look around
 flashlight
 widen the beam
 crouch
+pause
 quit'
 convert "$f" -gravity northwest -font "$roman" -pointsize 21 \
   -fill '#8a826f' -annotate +120+186 'KEYBOARD AND MOUSE' -annotate +800+186 'GAME PAD' \
