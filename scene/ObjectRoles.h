@@ -9,8 +9,9 @@ namespace objectRole {
 inline constexpr std::size_t unused = 0;       // loaded but never drawn
 inline constexpr std::size_t heldLight = 1;    // the flashlight model before the eye
 inline constexpr std::size_t firstCaster = 2;  // shadow casters start after the held light
-// Objects up to this one (the floors and ceilings) are close to the player
-// and cheap: never culled.
+// Objects up to this one are never culled: meant for floors and ceilings
+// that every view holds. The level now cuts those per room, so here they
+// are only its first rooms' floors.
 inline constexpr std::size_t lastNeverCulled = 4;
 inline constexpr std::size_t pickupCount = 3;  // the last meshes are the pick-ups
 // The unused object, the held light and the pick-ups: fewer is not a level.

@@ -135,9 +135,10 @@ protected:
                         lines.densities.size() == n && lines.dynamics.size() == n && lines.normalMaps.size() == n);
             console << lines.size() << " lines";
         } else if (kind == Kind::Model) {
-            // A damaged texture is loaded as the normal map of a good model.
+            // A damaged texture is loaded as the normal map of a good model
+            // of one mesh (the level's floors come as one mesh per room).
             const bool texture = file.starts_with("Assets/Textures");
-            const std::string model = texture ? "Assets/Models/floor_wood.obj" : file;
+            const std::string model = texture ? "Assets/Models/curtain.obj" : file;
             World world{glm::vec3(0.0f)};
             std::vector<murk::SceneObject*> objects;
             ModelLoader loader(world, objects);

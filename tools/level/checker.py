@@ -287,6 +287,8 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
             raise CheckError("the last three objects must be pick-ups: energy, no body")
         if max(abs(c) for c in o["min"] + o["max"]) > 0.3:
             raise CheckError("pick-up %s must sit at the origin (placed by translation)" % o["name"])
+    if sum(1 for line, _, _ in objects if line == obj(n - 4)[0]) != 1:
+        raise CheckError("object n-4, drawn from both sides, must be alone in its model file")
     say("object 0: %s; object 1: %s; objects 2-4: %s; object n-4 (%d): %s; pick-ups: %s" % (
         obj(0)[2]["name"], obj(1)[2]["name"], ", ".join(obj(k)[2]["name"] for k in (2, 3, 4)),
         n - 4, obj(n - 4)[2]["name"], ", ".join(obj(k)[2]["name"] for k in range(n - 3, n))))
@@ -305,8 +307,8 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
     for mn, mx in solids:
         if mn[0] < lamp[0] < mx[0] and mn[2] < lamp[2] < mx[2] and mn[1] < 3.2 and mx[1] > 0.8:
             raise CheckError("something solid hangs in the lamp's light")
-    ceil = [o for _, _, o in objects if o["name"] == "ceiling"][0]
-    lamp_ceiling = [t[0][0][1] for t in ceil["tris"]
+    ceilings = [o for _, f, o in objects if f[0].endswith("/ceiling.obj")]
+    lamp_ceiling = [t[0][0][1] for ceil in ceilings for t in ceil["tris"]
                     if min(p[0] for p, _ in t) <= lamp[0] <= max(p[0] for p, _ in t) and
                     min(p[2] for p, _ in t) <= lamp[2] <= max(p[2] for p, _ in t)]
     if not lamp_ceiling or min(lamp_ceiling) <= 3.2:

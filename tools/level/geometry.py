@@ -160,6 +160,12 @@ class Mesh:
                 if r < rings - 1:
                     self.tris.append((a, d, c))
 
+    def extend(self, other):
+        """Appends another mesh's vertices and triangles, in their order."""
+        base = len(self.verts)
+        self.verts += other.verts
+        self.tris += [(a + base, b + base, c + base) for a, b, c in other.tris]
+
     def bounds(self):
         xs = [v[0][0] for v in self.verts]
         ys = [v[0][1] for v in self.verts]

@@ -220,12 +220,69 @@ TV = (2.25, 1.2, -1.94)
 PICKUPS = [(-5.6, 0.4, 7.19), (-0.5, 0.9, 7.5), (3.0, 0.9, -7.8)]
 
 
+def room_of(x, z):
+    """Index of the room holding (x, z), else of the nearest one; on a tie
+    (under a wall between two rooms) the first in ROOMS."""
+    for k, (_, x0, z0, x1, z1, _, _) in enumerate(ROOMS):
+        if x0 <= x <= x1 and z0 <= z <= z1:
+            return k
+
+    def distance(room):
+        _, x0, z0, x1, z1, _, _ = room
+        dx, dz = max(x0 - x, 0.0, x - x1), max(z0 - z, 0.0, z - z1)
+        return round(math.hypot(dx, dz), 6)  # rounded, so equal gaps tie
+    return min(range(len(ROOMS)), key=lambda k: (distance(ROOMS[k]), k))
+
+
+class ByRoom:
+    """Stands in for one mesh, but keeps a mesh per room: the renderer judges
+    a light's reach by each mesh's box, and a box spanning the level is
+    always reached. Each piece (a quad, a box, a cylinder...) goes whole to
+    the room holding its centre in x and z."""
+
+    def __init__(self, name, material):
+        self.name, self.material = name, material
+        self.rooms = {}   # room index -> Mesh
+
+    def _add(self, shape, *args, **kwargs):
+        piece = Mesh(self.name, self.material, UV[self.material])
+        getattr(piece, shape)(*args, **kwargs)
+        (x0, _, z0), (x1, _, z1) = piece.bounds()
+        k = room_of((x0 + x1) / 2, (z0 + z1) / 2)
+        if k not in self.rooms:
+            slug = ROOMS[k][0].replace(" ", "_")
+            self.rooms[k] = Mesh("%s_%s" % (self.name, slug), self.material, UV[self.material])
+        self.rooms[k].extend(piece)
+
+    def quad(self, *args, **kwargs):
+        self._add("quad", *args, **kwargs)
+
+    def box(self, *args, **kwargs):
+        self._add("box", *args, **kwargs)
+
+    def sloped_bar(self, *args, **kwargs):
+        self._add("sloped_bar", *args, **kwargs)
+
+    def cylinder(self, *args, **kwargs):
+        self._add("cylinder", *args, **kwargs)
+
+    def fan(self, *args, **kwargs):
+        self._add("fan", *args, **kwargs)
+
+    def sphere(self, *args, **kwargs):
+        self._add("sphere", *args, **kwargs)
+
+    def meshes(self):
+        """One mesh per room that has anything, in the order of ROOMS."""
+        return [self.rooms[k] for k in sorted(self.rooms)]
+
+
 class Level:
     """Collects meshes by model file; see make_level.py for the file order."""
 
     def __init__(self):
         self.solid = {}    # material -> list of Mesh (one per collidable piece)
-        self.detail = {}   # material -> one merged Mesh without a body
+        self.detail = {}   # material -> ByRoom: decoration without a body
         self.lamp = Mesh("lamp", "metal", UV["metal"])  # the shade, drawn glowing
 
     def block(self, name, material, x0, y0, z0, x1, y1, z1, skip=()):
@@ -236,18 +293,39 @@ class Level:
 
     def deco(self, material):
         if material not in self.detail:
-            self.detail[material] = Mesh(material + "_detail", material, UV[material])
+            self.detail[material] = ByRoom(material + "_detail", material)
         return self.detail[material]
+
+
+# The concrete floor's outline: out to the outer walls' faces.
+FLOOR = (-8.1, -14.9, 4.4, 8.8)
+
+
+def concrete_floor(floor):
+    """The concrete floor under everything, cut along every room's edges into
+    one grid: each cell goes to its room (under a wall, to the nearest), and
+    neighbouring cells share whole edges, so no T-junction can open a crack
+    between rooms. Texture coordinates run on across cells."""
+    fx0, fz0, fx1, fz1 = FLOOR
+    xs, zs = {fx0, fx1}, {fz0, fz1}
+    for _, x0, z0, x1, z1, _, _ in ROOMS:
+        xs |= {x0, x1}
+        zs |= {z0, z1}
+    xs = sorted(x for x in xs if fx0 <= x <= fx1)
+    zs = sorted(z for z in zs if fz0 <= z <= fz1)
+    for z0, z1 in zip(zs, zs[1:]):
+        for x0, x1 in zip(xs, xs[1:]):
+            floor.quad((x0, 0.0, z1), (x1 - x0, 0, 0), (0, 0, z0 - z1))
 
 
 def build():
     lv = Level()
-    shells = {"floor": Mesh("floor", "concrete", UV["concrete"]),
-              "ceiling": Mesh("ceiling", "plaster", UV["plaster"]),
-              "floor_wood": Mesh("floor_wood", "wood", UV["wood"])}
+    shells = {"floor": ByRoom("floor", "concrete"),
+              "ceiling": ByRoom("ceiling", "plaster"),
+              "floor_wood": ByRoom("floor_wood", "wood")}
 
-    # one concrete floor under everything; wood and tiles lie on it in some rooms
-    shells["floor"].quad((-8.1, 0.0, 8.8), (12.5, 0, 0), (0, 0, -23.7))
+    # wood and tiles lie on the concrete in some rooms
+    concrete_floor(shells["floor"])
     for name, x0, z0, x1, z1, ceil, overlay in ROOMS:
         e = 0.1  # reach under the walls so no seam shows
         shells["ceiling"].quad((x0 - e, ceil, z0 - e), (x1 - x0 + 2 * e, 0, 0), (0, 0, z1 - z0 + 2 * e))

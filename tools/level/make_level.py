@@ -46,16 +46,18 @@ def write_models():
     # object 0: never drawn; object 1: the held light
     emit("marker", [props.marker()], "default", "none", "", player)
     emit("flashlight", [props.flashlight()], "rim", "none", "", player)
-    # objects 2 to 4 are never culled: the big shells
-    emit("floor", [shells["floor"]], "default", "none", textures.normal_name("concrete"), scene)
-    emit("ceiling", [shells["ceiling"]], "default", "none", textures.normal_name("plaster"), scene)
-    emit("floor_wood", [shells["floor_wood"]], "default", "none", textures.normal_name("wood"), scene)
+    # floors, ceilings and decoration come as one object per room, so a
+    # light's reach is judged room by room (objects 2 to 4, never culled,
+    # are now the first rooms' floors)
+    emit("floor", shells["floor"].meshes(), "default", "none", textures.normal_name("concrete"), scene)
+    emit("ceiling", shells["ceiling"].meshes(), "default", "none", textures.normal_name("plaster"), scene)
+    emit("floor_wood", shells["floor_wood"].meshes(), "default", "none", textures.normal_name("wood"), scene)
     for mat in SOLID_ORDER:
         if mat in lv.solid:
             emit(mat + "_solid", lv.solid[mat], "default", "box", textures.normal_name(mat), scene)
     for mat in SOLID_ORDER + ["paint"]:
         if mat in lv.detail:
-            emit(mat + "_detail", [lv.detail[mat]], "default", "none", textures.normal_name(mat), scene)
+            emit(mat + "_detail", lv.detail[mat].meshes(), "default", "none", textures.normal_name(mat), scene)
     emit("lamp", [lv.lamp], "glow", "none", "", scene)
     emit("television", props.television(), "default", "none", textures.normal_name("plastic"), scene)
     # object n-4 is drawn without back-face culling: the curtains
