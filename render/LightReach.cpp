@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <glm/common.hpp>
+#include <glm/exponential.hpp>
 #include <glm/geometric.hpp>
 #include <glm/mat3x3.hpp>
 #include <glm/vec2.hpp>
@@ -138,4 +139,33 @@ PixelRect coneOnScreen(const LightCone& cone, const glm::mat4& view, const glm::
 float distanceTo(const glm::vec3& point, const WorldBox& box) {
     if (box.empty()) return 0.0f;
     return glm::length(glm::max(glm::max(box.min - point, point - box.max), glm::vec3(0.0f)));
+}
+
+WorldBox litPart(const LightCone& cone, const WorldBox& box) {
+    const float length = glm::length(cone.axis);
+    if (box.empty() || !(cone.cutOff > 0.18f) || !(cone.cutOff <= 1.0f) || !(length > 0.0f)) return box;
+    const glm::vec3 axis = cone.axis / length;
+    // How far along the axis the box reaches, from its corners.
+    float near = 1e30f;
+    float far = -1e30f;
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 p((corner & 1) ? box.max.x : box.min.x, (corner & 2) ? box.max.y : box.min.y,
+                          (corner & 4) ? box.max.z : box.min.z);
+        const float along = glm::dot(p - cone.apex, axis);
+        near = std::min(near, along);
+        far = std::max(far, along);
+    }
+    if (far < 0.0f) return WorldBox{};  // wholly behind the light
+    near = std::max(near, 0.0f);
+    // The cone between those depths is the hull of two discs: box both.
+    const float tanHalf = std::sqrt(std::max(0.0f, 1.0f - cone.cutOff * cone.cutOff)) / cone.cutOff;
+    const glm::vec3 across = glm::sqrt(glm::max(glm::vec3(1.0f) - axis * axis, glm::vec3(0.0f)));
+    WorldBox segment;
+    for (const float t : {near, far}) {
+        const glm::vec3 centre = cone.apex + t * axis;
+        const glm::vec3 reach = across * (t * tanHalf * 1.01f) + glm::vec3(1e-3f);
+        segment.add(WorldBox{centre - reach, centre + reach});
+    }
+    if (!boxesOverlap(segment, box)) return WorldBox{};
+    return WorldBox{glm::max(segment.min, box.min), glm::min(segment.max, box.max)};
 }

@@ -41,3 +41,7 @@ PixelRect coneOnScreen(const LightCone& cone, const glm::mat4& view, const glm::
 
 // How far the point is from the nearest point of the box; 0 inside it.
 float distanceTo(const glm::vec3& point, const WorldBox& box);
+
+// A box holding the part of `box` the cone passes through; empty when the
+// cone surely misses it. Cones of 80 degrees or wider give the whole box.
+WorldBox litPart(const LightCone& cone, const WorldBox& box);

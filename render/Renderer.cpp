@@ -248,9 +248,12 @@ public:
         const WorldBox box = boxOf(object);
         for (unsigned l = 0; l < 2; ++l) {
             const Light& light = *renderer.lights[l];
+            const LightCone cone{light.position, -light.direction, light.cutOff};
             const float from = distanceTo(light.position, box) * std::min(light.cutOff, 1.0f) * 0.99f;
-            onScreen[l] = coneOnScreen(LightCone{light.position, -light.direction, light.cutOff}, m.view,
-                                       m.projection, view.width, view.height, from);
+            // Bounded twice: by the cone's own picture, and by the picture of
+            // the part of the object's box the cone passes through.
+            onScreen[l] = overlap(coneOnScreen(cone, m.view, m.projection, view.width, view.height, from),
+                                  boxOnScreen(litPart(cone, box), m.projection * m.view, view.width, view.height));
         }
         const PixelRect shown = boxOnScreen(box, m.projection * m.view, view.width, view.height);
         for (unsigned l = 0; l < 2; ++l)

@@ -46,15 +46,36 @@ PixelRect pixelsOf(glm::vec2 low, glm::vec2 high, int width, int height) {
 
 PixelRect boxOnScreen(const WorldBox& box, const glm::mat4& viewProjection, int width, int height) {
     if (box.empty()) return PixelRect{};
-    glm::vec2 low(1e30f);
-    glm::vec2 high(-1e30f);
+    glm::vec4 clip[8];
+    bool inFront[8];
+    int behind = 0;
     for (int corner = 0; corner < 8; ++corner) {
         const glm::vec3 p((corner & 1) ? box.max.x : box.min.x, (corner & 2) ? box.max.y : box.min.y,
                           (corner & 4) ? box.max.z : box.min.z);
-        const glm::vec4 clip = viewProjection * glm::vec4(p, 1.0f);
-        if (!(clip.z > -clip.w)) return PixelRect{0, 0, width, height};  // at or behind the near plane
-        low = glm::min(low, glm::vec2(clip) / clip.w);
-        high = glm::max(high, glm::vec2(clip) / clip.w);
+        clip[corner] = viewProjection * glm::vec4(p, 1.0f);
+        const float ahead = clip[corner].z + clip[corner].w;  // > 0 in front of the near plane
+        if (!(ahead == ahead)) return PixelRect{0, 0, width, height};  // not a number
+        inFront[corner] = ahead > 0.0f;
+        behind += inFront[corner] ? 0 : 1;
+    }
+    if (behind == 8) return PixelRect{};  // wholly behind the camera
+    // What shows is the box cut by the near plane: its corners in front and
+    // the points where its edges cross the plane.
+    glm::vec2 low(1e30f);
+    glm::vec2 high(-1e30f);
+    const auto add = [&](const glm::vec4& c) {
+        low = glm::min(low, glm::vec2(c) / c.w);
+        high = glm::max(high, glm::vec2(c) / c.w);
+    };
+    for (int corner = 0; corner < 8; ++corner) {
+        if (inFront[corner]) add(clip[corner]);
+        for (const int bit : {1, 2, 4}) {
+            const int other = corner | bit;
+            if (other == corner || inFront[corner] == inFront[other]) continue;
+            const float a = clip[corner].z + clip[corner].w;
+            const float b = clip[other].z + clip[other].w;
+            add(clip[corner] + (a / (a - b)) * (clip[other] - clip[corner]));
+        }
     }
     return pixelsOf(low, high, width, height);
 }

@@ -29,6 +29,6 @@ PixelRect grown(const PixelRect& r, int dx, int dy);
 // normalised-device bounds low..high, with one pixel to spare.
 PixelRect pixelsOf(glm::vec2 low, glm::vec2 high, int width, int height);
 
-// Where a world box can show in a width x height view: the whole view
-// when part of it lies at or behind the camera's near plane.
+// Where a world box can show in a width x height view: the picture of the
+// part in front of the camera's near plane; nowhere when there is none.
 PixelRect boxOnScreen(const WorldBox& box, const glm::mat4& viewProjection, int width, int height);

@@ -114,6 +114,12 @@ TEST(LightReach, ConesAgainstBoxesInARoom) {
     for (const auto& row : rows) EXPECT_EQ(coneReaches(row.cone, room, row.target), row.reached) << row.what;
     EXPECT_TRUE(coneReaches(lamp, WorldBox{}, high));  // no level bounds
 
+    // The lit part of a floor under the lamp: the pool of light, 1.86 m round.
+    const WorldBox pool = litPart(lamp, box({-8, 0, -8}, {8, 0.01f, 8}));
+    EXPECT_TRUE(pool.min.x < -1.85f && pool.min.x > -2.0f && pool.max.z > 1.85f && pool.max.z < 2.0f && pool.min.y == 0.0f);
+    EXPECT_TRUE(litPart(lamp, high).empty() && litPart(lamp, box({3, 0, 3}, {4, 1, 4})).empty());
+    EXPECT_TRUE(litPart(down(0.1f), high).max == high.max);  // too wide to bound
+
     const glm::mat4 model = glm::rotate(glm::translate(glm::mat4(1), {10, 0, 0}), 1.5707963f, {0, 1, 0});
     const WorldBox moved = worldBox({-1, 0, -2}, {1, 1, 2}, model);
     EXPECT_NEAR(glm::length(moved.min - glm::vec3(8, 0, -1)) + glm::length(moved.max - glm::vec3(12, 1, 1)), 0.0f, 1e-4f);
@@ -168,7 +174,13 @@ TEST(LightReach, ConesOnScreenHoldEveryLitPoint) {
     // Boxes: a box before the camera shows where it is; one reaching behind it shows everywhere.
     const PixelRect ahead = boxOnScreen(box({-0.5f, 1, -5}, {0.5f, 1.4f, -4}), proj * view, w, h);
     EXPECT_TRUE(ahead.x > 400 && ahead.x + ahead.width < 880 && ahead.y > 240 && ahead.y + ahead.height < 480);
-    EXPECT_TRUE(boxOnScreen(box({-1, 0, -2}, {1, 2, 1}), proj * view, w, h).covers(w, h));
+    EXPECT_TRUE(boxOnScreen(box({-1, 0, -2}, {1, 2, 1}), proj * view, w, h).covers(w, h));  // round the eye
+    // A strip of floor reaching back past the camera shows only its part in
+    // front: right of the middle, below the horizon.
+    const glm::mat4 level = proj * glm::lookAt(eye, eye + glm::vec3(0, 0, -1), {0, 1, 0});
+    const PixelRect floor = boxOnScreen(box({0.5f, 0, -6}, {2, 0, 5}), level, w, h);
+    EXPECT_TRUE(floor.x > w / 2 && floor.x + floor.width == w && floor.y == 0 && floor.y + floor.height < h / 2);
+    EXPECT_TRUE(boxOnScreen(box({-1, 0, 2}, {1, 2, 3}), proj * view, w, h).empty());  // behind
     EXPECT_EQ(unite(PixelRect{}, ahead).width, ahead.width);
     EXPECT_TRUE(overlap(PixelRect{0, 0, 10, 10}, PixelRect{20, 0, 5, 5}).empty());
 }
