@@ -8,7 +8,9 @@
 
 FloorPasses::FloorPasses(int frameWidth, int frameHeight)
     : width(frameWidth), height(frameHeight),
-      program(std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag")),
+      // The screen program without the brightness curve: one texture read and
+      // one write per pixel, nothing else.
+      program(std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN")),
       material(std::make_unique<Material>()),
       quad(std::make_unique<murk::QuadObject>(glm::mat4(1.0f), program.get(), material.get())) {
     glGenTextures(2, textures);

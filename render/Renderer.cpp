@@ -190,6 +190,8 @@ void scissorTo(const glm::vec4& area) {
 // The programs the renderer makes for itself.
 struct Renderer::Programs {
     Quad hud, screen, spare;
+    // "quad" without the brightness curve, for the picture as made.
+    std::unique_ptr<ShaderProgram> plainScreen;
     // Lays down the scene's depth before it is lit.
     std::unique_ptr<ShaderProgram> depth;
     // "default" without the flashlight, without the lamp, without both.
@@ -495,6 +497,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
 
     plainTexture = makePlainTexture();
     programs->depth = std::make_unique<ShaderProgram>("Shader/depth.vert", "Shader/depth.frag");
+    programs->plainScreen = std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN");
     const auto variant = [](const char* defines) {
         return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
     };
@@ -681,7 +684,8 @@ GLuint Renderer::screenTexture(ScreenImage image) const {
 // With the window framebuffer bound: the screen quad with the finished
 // scene or a full-screen image, then the HUD while a game is in progress.
 void Renderer::present(const FrameView& view) {
-    const ShaderProgram& program = *screenQuad->shader;
+    const bool curve = view.brightness > 0.0f && view.brightness != 1.0f;
+    const ShaderProgram& program = curve ? *screenQuad->shader : *programs->plainScreen;
     program.use();
     // The quad covers the window: a depth test would only cost time.
     glDisable(GL_DEPTH_TEST);

@@ -2,7 +2,9 @@
 
 uniform sampler2D quadTexture;
 // The player's gamma (F6, F7, CONFIG.txt). At 1, or left unset by a tool, the
-// picture passes through untouched.
+// picture passes through untouched. PLAIN leaves the curve out altogether:
+// a software rasteriser works out both sides of a branch for every pixel,
+// so the curve costs as much as the copy even when it is not applied.
 uniform float brightness;
 
 in vec2 texCoord;
@@ -10,8 +12,10 @@ out vec4 fragColor;
 
 void main() {
     vec3 colour = texture(quadTexture, texCoord).rgb;
+#ifndef PLAIN
     if (brightness > 0.0 && brightness != 1.0) {
         colour = pow(colour, vec3(1.0 / brightness));
     }
+#endif
     fragColor = vec4(colour, 1.0);
 }
