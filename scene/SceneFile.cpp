@@ -1,5 +1,6 @@
 #include "scene/SceneFile.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <istream>
@@ -73,6 +74,12 @@ SceneLines readSceneLines(std::istream& in, std::ostream& console) {
                 console << "SCENE.txt: line " << lineNumber
                         << " has fewer than six fields, skipped" << std::endl;
                 continue;
+            }
+            if (!std::isfinite(fields.density)) {
+                // A body of endless mass would fill the physics step with NaNs.
+                console << "SCENE.txt: line " << lineNumber << ": density " << fields.density
+                        << " is not a finite number; using 0" << std::endl;
+                fields.density = 0.0f;
             }
             lists.modelFiles.push_back(fields.modelFile);
             lists.shaderNames.push_back(fields.shaderName);

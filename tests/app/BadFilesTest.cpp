@@ -250,6 +250,8 @@ TEST_F(BadFiles, EachReaderSaysWhatIsWrongAndFallsBack) {
          "SCENE.txt: no \"//ENEMY OBJECTS\" before the end of the file\n1 lines"},
         {Scene, "a line cut short", "//PLAYER OBJECTS\nfloor.obj, default\n" + scene.substr(scene.find("//END")),
          "SCENE.txt: line 2 has fewer than six fields, skipped\n1 lines"},
+        {Scene, "density not finite", "//PLAYER OBJECTS\nfloor.obj, default, box, inf, TRUE, \n" + scene.substr(scene.find("//END")),
+         "SCENE.txt: line 2: density inf is not a finite number; using 0\n2 lines"},
         {Scene, "Windows line ends", "//PLAYER OBJECTS\r\n" + line + "\r\n//END\r\n//ENEMY OBJECTS\r\n//END\r\n"
          "//SCENE OBJECTS\r\n//END\r\n", "1 lines"},
 
