@@ -95,6 +95,8 @@ bool takesDepthFirst(const FrameView& view, std::size_t i) {
     return !culled(view, i, object);
 }
 
+}  // namespace
+
 // The frame's matrices.
 struct FrameMatrices {
     glm::mat4 view{1.0f};
@@ -115,6 +117,14 @@ FrameMatrices frameMatrices(const FrameView& view, const Light& flashlight, cons
     m.lampShadow = m.bias * m.lightProjection * lightView(lamp, view.lamp.up);
     return m;
 }
+
+// Where each light falls this frame (ScenePass::lightUse).
+struct LightUse {
+    WorldBox lit[2];                // the lit parts of objects drawn by screen area
+    bool always[2] = {false, false};  // some other drawn object takes the light
+};
+
+namespace {
 
 // A full-window quad with its own program and an empty material.
 struct Quad {
@@ -198,6 +208,37 @@ struct Renderer::Programs {
     std::unique_ptr<ShaderProgram> withoutFlashlight, withoutLamp, withoutLights;
 };
 
+namespace {
+
+// A unit cube from (0, 0, 0) to (1, 1, 1), positions only, for `program`.
+class UnitCube : public murk::SceneObject {
+public:
+    explicit UnitCube(ShaderProgram* program) : SceneObject(glm::mat4(1.0f), program, nullptr) {
+        for (int corner = 0; corner < 8; ++corner)
+            positions.insert(positions.end(), {float(corner & 1), float((corner >> 1) & 1), float((corner >> 2) & 1)});
+        indices = {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
+                   2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3};
+        vertexCount = 8;
+        indexCount = 36;
+        SceneObject::setupBuffers();
+    }
+};
+
+}  // namespace
+
+// Whether each light's lit parts showed against the scene's depth.
+struct Renderer::LitPartQueries {
+    explicit LitPartQueries(ShaderProgram* program) : cube(program) { glGenQueries(2, queries); }
+    ~LitPartQueries() { glDeleteQueries(2, queries); }
+    LitPartQueries(const LitPartQueries&) = delete;
+    LitPartQueries& operator=(const LitPartQueries&) = delete;
+
+    UnitCube cube;
+    GLuint queries[2] = {0, 0};
+    bool asked[2] = {false, false};
+    bool drawing = false;
+};
+
 // Sets each object's uniforms for the scene pass and draws it.
 class Renderer::ScenePass {
 public:
@@ -246,17 +287,8 @@ public:
         const unsigned needed = lightsReaching(object);
         // Where each cone can fall on the object: its part nearer the apex
         // than the object's box cannot light it.
-        PixelRect onScreen[2];
         const WorldBox box = boxOf(object);
-        for (unsigned l = 0; l < 2; ++l) {
-            const Light& light = *renderer.lights[l];
-            const LightCone cone{light.position, -light.direction, light.cutOff};
-            const float from = distanceTo(light.position, box) * std::min(light.cutOff, 1.0f) * 0.99f;
-            // Bounded twice: by the cone's own picture, and by the picture of
-            // the part of the object's box the cone passes through.
-            onScreen[l] = overlap(coneOnScreen(cone, m.view, m.projection, view.width, view.height, from),
-                                  boxOnScreen(litPart(cone, box), m.projection * m.view, view.width, view.height));
-        }
+        const PixelRect onScreen[2] = {lightOnScreen(box, 0), lightOnScreen(box, 1)};
         const PixelRect shown = boxOnScreen(box, m.projection * m.view, view.width, view.height);
         for (unsigned l = 0; l < 2; ++l)
             if ((needed & bit(l)) != 0u) bright = unite(bright, overlap(shown, onScreen[l]));
@@ -305,14 +337,29 @@ public:
 
     // The lights some drawn "default" object may be lit by; a light outside
     // it needs no shadow map this frame, as no program reads it.
-    unsigned lightsSeen() const {
-        unsigned seen = noLight;
-        for (std::size_t i = objectRole::heldLight; i < objects.size() && seen != bothLights; ++i) {
+    // Which drawn "default" objects each light may fall on. Objects drawn by
+    // screen area count only where the light falls on them inside the view,
+    // and give the world box of those parts; any other object the light
+    // reaches needs its shadow map whatever shows.
+    LightUse lightUse(bool byScreenArea) const {
+        LightUse use;
+        for (std::size_t i = objectRole::heldLight; i < objects.size(); ++i) {
             const murk::SceneObject& object = *objects[i];
-            if (programKind(*object.shader) == ProgramKind::Default && !culled(view, i, object))
-                seen |= lightsReaching(object);
+            if (programKind(*object.shader) != ProgramKind::Default || culled(view, i, object)) continue;
+            const unsigned lights = lightsReaching(object);
+            const bool byArea = byScreenArea && takesDepthFirst(view, i);
+            const WorldBox box = byArea ? boxOf(object) : WorldBox{};
+            for (unsigned l = 0; l < 2; ++l) {
+                if ((lights & bit(l)) == 0u) continue;
+                if (!byArea) {
+                    use.always[l] = true;
+                } else if (!lightOnScreen(box, l).empty()) {
+                    const Light& light = *renderer.lights[l];
+                    use.lit[l].add(litPart(LightCone{light.position, -light.direction, light.cutOff}, box));
+                }
+            }
         }
-        return seen;
+        return use;
     }
 
     // Lets objects a light cannot reach use "default" without that light.
@@ -333,6 +380,17 @@ private:
     static constexpr unsigned lampLight = 2u;
     static constexpr unsigned bothLights = 3u;
     static unsigned bit(unsigned light) { return 1u << light; }
+
+    // Where light l can fall on a box on screen, bounded twice: by the
+    // cone's own picture from the box's distance on, and by the picture of
+    // the part of the box the cone passes through.
+    PixelRect lightOnScreen(const WorldBox& box, unsigned l) const {
+        const Light& light = *renderer.lights[l];
+        const LightCone cone{light.position, -light.direction, light.cutOff};
+        const float from = distanceTo(light.position, box) * std::min(light.cutOff, 1.0f) * 0.99f;
+        return overlap(coneOnScreen(cone, m.view, m.projection, view.width, view.height, from),
+                       boxOnScreen(litPart(cone, box), m.projection * m.view, view.width, view.height));
+    }
 
     void count(const murk::SceneObject& object) {
         counts.objects += 1;
@@ -498,6 +556,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     plainTexture = makePlainTexture();
     programs->depth = std::make_unique<ShaderProgram>("Shader/depth.vert", "Shader/depth.frag");
     programs->plainScreen = std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN");
+    litPartQueries = std::make_unique<LitPartQueries>(programs->depth.get());
     const auto variant = [](const char* defines) {
         return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
     };
@@ -540,10 +599,20 @@ void Renderer::draw(const FrameView& view) {
     const FrameMatrices m = frameMatrices(view, *lights[0], *lights[1]);
     ScenePass pass(view, m, *this, counts);
     if (shortcuts.unreachedLightsLeftOut) pass.leaveOutUnreachedLights();
-    shadowPasses(view, pass.lightsSeen());
+    const bool depthFirst = shortcuts.depthFirst && !view.wireframe;
+    // Splitting a draw by screen area needs the depth pass's stencil.
+    const bool byScreenArea = depthFirst && shortcuts.conesOnScreen;
+    const LightUse use = pass.lightUse(byScreenArea);
+    litPartQueries->asked[0] = litPartQueries->asked[1] = false;
     {
         GpuScope scope(gpuTimer, GpuPass::Scene);
-        scenePass(view, pass);
+        beginScene(view, m, depthFirst);
+        if (byScreenArea) askWhetherLitPartsShow(view, m, use);
+    }
+    shadowPasses(view, use);
+    {
+        GpuScope scope(gpuTimer, GpuPass::Scene);
+        scenePass(view, pass, depthFirst, byScreenArea);
     }
     {
         GpuScope scope(gpuTimer, GpuPass::Bloom);
@@ -567,13 +636,18 @@ PixelRect Renderer::brightArea(const FrameView& view, const ScenePass& pass) con
 // Both lights' shadow maps, depth and blur timed apart, always filled
 // (wireframe only changes the scene pass). A light that lights nothing drawn
 // this frame keeps last frame's map: nothing reads it.
-void Renderer::shadowPasses(const FrameView& view, unsigned lightsSeen) {
+void Renderer::shadowPasses(const FrameView& view, const LightUse& use) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDepthFunc(GL_LESS);  // the scene's depth pass left its own
     const glm::vec3 ups[2] = {view.flashlight.up, view.lamp.up};
     for (std::size_t l = 0; l < 2; ++l) {
         const Light& light = *lights[l];
-        // Timed even when skipped, so each frame reports every pass.
-        const bool seen = (lightsSeen & (1u << l)) != 0u;
+        // Timed even when skipped, so each frame reports every pass. Where the
+        // lit parts were drawn against the scene's depth, the GL skips the map
+        // by itself when none of them showed.
+        const bool seen = use.always[l] || !use.lit[l].empty();
+        const bool asked = seen && litPartQueries->asked[l];
+        if (asked) glBeginConditionalRender(litPartQueries->queries[l], GL_QUERY_WAIT);
         // Only the part of the map the cone can read is drawn and blurred:
         // the rest would never be looked at.
         const ShadowMap& map = *light.shadowMap;
@@ -589,22 +663,63 @@ void Renderer::shadowPasses(const FrameView& view, unsigned lightsSeen) {
             GpuScope scope(gpuTimer, GpuPass::Blurs);
             if (seen) light.shadowMap->blur();
         }
+        if (asked) glEndConditionalRender();
         glDisable(GL_SCISSOR_TEST);
     }
 }
 
-void Renderer::scenePass(const FrameView& view, ScenePass& pass) {
-    const std::vector<murk::SceneObject*>& objects = *view.objects;
-    const FrameMatrices& m = pass.matrices();
+// The scene's target cleared, and its depth laid down when depthFirst.
+void Renderer::beginScene(const FrameView& view, const FrameMatrices& m, bool depthFirst) {
     glBindFramebuffer(GL_FRAMEBUFFER, postProcess->sceneFramebuffer);
     glViewport(0, 0, view.width, view.height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glPolygonMode(GL_FRONT_AND_BACK, view.wireframe ? GL_LINE : GL_FILL);
-
-    const bool depthFirst = shortcuts.depthFirst && !view.wireframe;
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (depthFirst) depthPass(view, m, *programs->depth);
-    // Splitting a draw by screen area needs the depth pass's stencil.
-    const bool byScreenArea = depthFirst && shortcuts.conesOnScreen;
+}
+
+// Draws the box of each light's lit parts against the scene's depth,
+// counting whether any of it shows: a surface the light falls on lies in
+// the box, so where it shows, the box's near side is in front of it. Not
+// asked with the eye in or at the box, where that side is behind.
+void Renderer::askWhetherLitPartsShow(const FrameView& view, const FrameMatrices& m, const LightUse& use) {
+    LitPartQueries& q = *litPartQueries;
+    for (int l = 0; l < 2; ++l) {
+        if (use.always[l] || use.lit[l].empty()) continue;
+        const glm::vec3 low = use.lit[l].min - glm::vec3(0.01f);
+        const glm::vec3 high = use.lit[l].max + glm::vec3(0.01f);
+        const glm::vec3 margin(0.1f);
+        if (glm::all(glm::greaterThan(view.eye, low - margin)) && glm::all(glm::lessThan(view.eye, high + margin)))
+            continue;
+        if (!q.drawing) {
+            programs->depth->use();
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+            glDepthMask(GL_FALSE);
+            glDisable(GL_CULL_FACE);
+            q.drawing = true;
+        }
+        const glm::mat4 box = glm::scale(glm::translate(glm::mat4(1.0f), low), high - low);
+        setMatrix(named(*programs->depth, "mvpMatrix"), m.projection * m.view * box);
+        glBeginQuery(GL_ANY_SAMPLES_PASSED, q.queries[l]);
+        q.cube.draw();
+        glEndQuery(GL_ANY_SAMPLES_PASSED);
+        q.asked[l] = true;
+    }
+    if (q.drawing) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDepthMask(GL_TRUE);
+        glEnable(GL_CULL_FACE);
+        q.drawing = false;
+    }
+}
+
+void Renderer::scenePass(const FrameView& view, ScenePass& pass, bool depthFirst, bool byScreenArea) {
+    const std::vector<murk::SceneObject*>& objects = *view.objects;
+    glBindFramebuffer(GL_FRAMEBUFFER, postProcess->sceneFramebuffer);
+    glViewport(0, 0, view.width, view.height);
+    glPolygonMode(GL_FRONT_AND_BACK, view.wireframe ? GL_LINE : GL_FILL);
+    // The lit pass meets the depth pass's depths again (the shadow passes
+    // in between used their own test).
+    if (depthFirst) glDepthFunc(GL_LEQUAL);
 
     // Opaque objects in scene order; translucent ones wait for their pass.
     const std::size_t pickups = objectRole::firstPickup(objects.size());

@@ -12,6 +12,8 @@
 #include "render/UniformTable.h"
 
 class GpuTimer;
+struct FrameMatrices;
+struct LightUse;
 class Light;
 class PostProcess;
 class ShaderProgram;
@@ -94,9 +96,13 @@ private:
     struct Programs;
     class ScenePass;
 
-    void shadowPasses(const FrameView& view, unsigned lightsSeen);
+    struct LitPartQueries;
+
+    void beginScene(const FrameView& view, const FrameMatrices& m, bool depthFirst);
+    void askWhetherLitPartsShow(const FrameView& view, const FrameMatrices& m, const LightUse& use);
+    void shadowPasses(const FrameView& view, const LightUse& use);
     PixelRect brightArea(const FrameView& view, const ScenePass& pass) const;
-    void scenePass(const FrameView& view, ScenePass& pass);
+    void scenePass(const FrameView& view, ScenePass& pass, bool depthFirst, bool byScreenArea);
     void present(const FrameView& view);
     void drawHud(const FrameView& view);
     GLuint screenTexture(ScreenImage image) const;
@@ -104,6 +110,7 @@ private:
     std::unique_ptr<Light> lights[2];  // flashlight, lamp
     std::unique_ptr<PostProcess> postProcess;
     std::unique_ptr<Programs> programs;
+    std::unique_ptr<LitPartQueries> litPartQueries;
     std::unique_ptr<murk::QuadObject> hudQuad;
     std::unique_ptr<murk::QuadObject> screenQuad;
     // A second screen quad the game's set-up has always made; nothing draws it.

@@ -34,6 +34,7 @@ PixelRect grown(const PixelRect& r, int dx, int dy) {
 PixelRect pixelsOf(glm::vec2 low, glm::vec2 high, int width, int height) {
     const PixelRect whole{0, 0, width, height};
     if (!(low.x <= high.x) || !(low.y <= high.y)) return whole;  // also catches NaN
+    if (low.x > 1.0f || high.x < -1.0f || low.y > 1.0f || high.y < -1.0f) return PixelRect{};  // beside the view
     low = glm::clamp(low, glm::vec2(-1.0f), glm::vec2(1.0f));
     high = glm::clamp(high, glm::vec2(-1.0f), glm::vec2(1.0f));
     const auto pixel = [](float ndc, int size) { return (ndc * 0.5f + 0.5f) * static_cast<float>(size); };

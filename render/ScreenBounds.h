@@ -26,7 +26,8 @@ PixelRect unite(const PixelRect& a, const PixelRect& b);
 PixelRect grown(const PixelRect& r, int dx, int dy);
 
 // The pixels of a width x height view whose centres may lie in the
-// normalised-device bounds low..high, with one pixel to spare.
+// normalised-device bounds low..high, with one pixel to spare; none when the
+// bounds lie wholly beside the view.
 PixelRect pixelsOf(glm::vec2 low, glm::vec2 high, int width, int height);
 
 // Where a world box can show in a width x height view: the picture of the
