@@ -335,8 +335,6 @@ public:
         glUniform1i(named(program, "wireframe"), view.wireframe ? 1 : 0);
     }
 
-    // The lights some drawn "default" object may be lit by; a light outside
-    // it needs no shadow map this frame, as no program reads it.
     // Which drawn "default" objects each light may fall on. Objects drawn by
     // screen area count only where the light falls on them inside the view,
     // and give the world box of those parts; any other object the light
