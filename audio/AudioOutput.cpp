@@ -32,11 +32,17 @@ constexpr int chunkFrames = 4096;
 
 }
 
-AudioOutput::AudioOutput(bool preferDevice)
+AudioOutput::AudioOutput(Want want)
 {
-    if (preferDevice && outputLikely() && openDefault())
+    if (want == Want::Device && outputLikely() && openDefault())
         return;
-    openLoopback(preferDevice ? unheardRate : loopbackRate);
+    if (want == Want::Loopback) {
+        openLoopback(loopbackRate);
+        return;
+    }
+    // A loopback context that is never rendered: sources play, nothing mixes.
+    silent = openLoopback(unheardRate);
+    render = nullptr;
 }
 
 AudioOutput::~AudioOutput()

@@ -11,19 +11,24 @@
 class AudioOutput {
 public:
     static constexpr int loopbackRate = 44100;
-    // When a wanted device could not be opened nobody hears the loopback
-    // mix: it only keeps time for the sources, and a low rate does that for
-    // a fifth of the work.
+    // Silent: the loopback device is only a context for the sources and is
+    // never rendered (the sound manager keeps their time itself).
     static constexpr int unheardRate = 8000;
 
-    // With preferDevice, tries the default output first; falls back to loopback.
-    explicit AudioOutput(bool preferDevice);
+    enum class Want {
+        Device,   // the default output, else Silent
+        Loopback, // a mix rendered into memory on request
+        Silent,   // a context for the sources, nothing mixed
+    };
+    explicit AudioOutput(Want want);
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
 
     bool ready() const { return context != nullptr; }
     bool loopback() const { return render != nullptr; }
+    // Nothing is mixed or heard (asked for, or no device opened).
+    bool unheard() const { return silent; }
     int rate() const { return frequency; }
 
     // Loopback only: mixes `frames` stereo frames into `out` (left, right, ...).
@@ -39,5 +44,6 @@ private:
     ALCcontext* context = nullptr;
     LPALCRENDERSAMPLESSOFT render = nullptr;
     int frequency = 0;
+    bool silent = false;
     std::vector<float> scratch;
 };

@@ -4,6 +4,7 @@
 #include "audio/SoundDecoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -19,6 +20,14 @@ struct Channel {
     bool loop = false;
     bool expired = false; // a one-shot that has played to its end
     float volume = 1.0f;
+    double played = 0.0; // seconds into the sound, counted only when nothing mixes
+    // What OpenAL was last told: the game repeats the same values every
+    // frame, and each call costs a lock and, on a playing source, an update.
+    float sentGain = -1.0f;
+    float sentReference = -1.0f;
+    float sentMaximum = -1.0f;
+    glm::vec3 sentPosition{0.0f};
+    bool placed = false;
     int frames = 0;
     int channels = 0;
     int rate = 0;
@@ -53,8 +62,10 @@ struct SoundManager::Impl {
     bool muted = false;
     std::vector<int> held; // ids pauseAll stopped, to start again on resume
     double pendingFrames = 0.0; // fraction of a frame carried between updates
+    std::array<float, 12> sentListener{}; // position, velocity, forward, up
+    bool listenerPlaced = false;
 
-    explicit Impl(bool preferDevice) : output(preferDevice) {}
+    explicit Impl(AudioOutput::Want want) : output(want) {}
 
     // The channel for calls that change a sound; null when the id is unknown,
     // the sound is silent, or a one-shot is known to have run out.
@@ -91,9 +102,13 @@ struct SoundManager::Impl {
             channel.expired = true;
     }
 
-    void applyGain(const Channel& channel) const
+    void applyGain(Channel& channel) const
     {
-        alSourcef(channel.source, AL_GAIN, muted ? 0.0f : channel.volume);
+        const float gain = muted ? 0.0f : channel.volume;
+        if (gain == channel.sentGain)
+            return;
+        alSourcef(channel.source, AL_GAIN, gain);
+        channel.sentGain = gain;
     }
 
     void start(Channel& channel, float volume)
@@ -117,10 +132,33 @@ struct SoundManager::Impl {
         for (Channel& channel : channels)
             latchExpiry(channel);
     }
+
+    // Without a device nothing mixes, and so nothing moves the sources on:
+    // count each playing channel's time here and end a one-shot where a mix
+    // would have run out of it.
+    void keepTime(double dt)
+    {
+        for (Channel& channel : channels) {
+            if (!channel.hasSource || channel.expired || sourceState(channel.source) != AL_PLAYING)
+                continue;
+            channel.played += dt;
+            const double length = channel.rate > 0 ? static_cast<double>(channel.frames) / channel.rate : 0.0;
+            if (channel.played < length)
+                continue;
+            if (channel.loop) {
+                channel.played = length > 0.0 ? std::fmod(channel.played, length) : 0.0;
+                continue;
+            }
+            alSourceStop(channel.source);
+            channel.expired = true;
+        }
+    }
 };
 
 SoundManager::SoundManager(Output output)
-    : impl(std::make_unique<Impl>(output == Output::Device))
+    : impl(std::make_unique<Impl>(output == Output::Device     ? AudioOutput::Want::Device
+                                  : output == Output::Loopback ? AudioOutput::Want::Loopback
+                                                               : AudioOutput::Want::Silent))
 {
     if (!impl->output.ready()) {
         std::printf("sound output cannot be opened; playing without sound\n");
@@ -190,7 +228,7 @@ int SoundManager::load(const std::string& path, bool is3D, bool loop)
     const ALuint source = channel.source;
     alSourcei(source, AL_BUFFER, static_cast<ALint>(channel.buffer));
     alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
-    alSourcef(source, AL_GAIN, impl->muted ? 0.0f : channel.volume);
+    impl->applyGain(channel);
     if (is3D) {
         alSourcei(source, AL_SOURCE_RELATIVE, AL_FALSE);
         alSourcef(source, AL_ROLLOFF_FACTOR, 1.0f);
@@ -216,8 +254,16 @@ void SoundManager::play3D(int id, float minDistance, float maxDistance, float vo
     if (!channel)
         return;
     if (channel->is3D) {
-        alSourcef(channel->source, AL_REFERENCE_DISTANCE, std::max(minDistance, 0.0f));
-        alSourcef(channel->source, AL_MAX_DISTANCE, std::max(maxDistance, 0.0f));
+        const float reference = std::max(minDistance, 0.0f);
+        const float maximum = std::max(maxDistance, 0.0f);
+        if (reference != channel->sentReference) {
+            alSourcef(channel->source, AL_REFERENCE_DISTANCE, reference);
+            channel->sentReference = reference;
+        }
+        if (maximum != channel->sentMaximum) {
+            alSourcef(channel->source, AL_MAX_DISTANCE, maximum);
+            channel->sentMaximum = maximum;
+        }
     }
     impl->start(*channel, volume);
 }
@@ -230,6 +276,9 @@ void SoundManager::pause(int id)
 
 void SoundManager::setMuteAll(bool mute)
 {
+    // Every play sets its gain by the flag, so only a change is sent on.
+    if (mute == impl->muted)
+        return;
     impl->muted = mute;
     for (int id = 0; id < soundCount(); ++id)
         if (Channel* channel = impl->live(id))
@@ -261,22 +310,38 @@ void SoundManager::update3D(int id, glm::vec3 soundPosition, glm::vec3 listenerP
         return;
     // The listener stands where the camera is; sounds and listener share one
     // frame, +y up and right-handed like OpenAL's, so nothing is converted.
-    alListener3f(AL_POSITION, listenerPosition.x, listenerPosition.y, listenerPosition.z);
-    alListener3f(AL_VELOCITY, listenerVelocity.x, listenerVelocity.y, listenerVelocity.z);
-    if (usableDirection(listenerForward) && usableDirection(listenerUp)) {
-        const ALfloat orientation[6] = {listenerForward.x, listenerForward.y, listenerForward.z,
-                                        listenerUp.x, listenerUp.y, listenerUp.z};
-        alListenerfv(AL_ORIENTATION, orientation);
+    // Every sound of a frame brings the same listener; it is sent once.
+    const std::array<float, 12> listener{listenerPosition.x, listenerPosition.y, listenerPosition.z,
+                                         listenerVelocity.x, listenerVelocity.y, listenerVelocity.z,
+                                         listenerForward.x,  listenerForward.y,  listenerForward.z,
+                                         listenerUp.x,       listenerUp.y,       listenerUp.z};
+    if (!impl->listenerPlaced || listener != impl->sentListener) {
+        alListener3f(AL_POSITION, listenerPosition.x, listenerPosition.y, listenerPosition.z);
+        alListener3f(AL_VELOCITY, listenerVelocity.x, listenerVelocity.y, listenerVelocity.z);
+        if (usableDirection(listenerForward) && usableDirection(listenerUp)) {
+            const ALfloat orientation[6] = {listenerForward.x, listenerForward.y, listenerForward.z,
+                                            listenerUp.x, listenerUp.y, listenerUp.z};
+            alListenerfv(AL_ORIENTATION, orientation);
+        }
+        impl->sentListener = listener;
+        impl->listenerPlaced = true;
     }
-    Channel* channel = impl->live(id);
-    if (channel && channel->is3D)
-        alSource3f(channel->source, AL_POSITION, soundPosition.x, soundPosition.y, soundPosition.z);
+    Channel* channel = impl->playable(id);
+    if (!channel || !channel->is3D || (channel->placed && soundPosition == channel->sentPosition))
+        return;
+    alSource3f(channel->source, AL_POSITION, soundPosition.x, soundPosition.y, soundPosition.z);
+    channel->sentPosition = soundPosition;
+    channel->placed = true;
 }
 
 void SoundManager::update(double dt)
 {
     if (!impl->output.ready())
         return;
+    if (impl->output.unheard()) {
+        impl->keepTime(dt > 0.0 ? std::min(dt, 10.0) : 0.0);
+        return;
+    }
     if (impl->output.loopback() && dt > 0.0) {
         // Nobody hears this mix; rendering it is what moves time on.
         impl->pendingFrames += std::min(dt, 10.0) * impl->output.rate();
@@ -340,6 +405,8 @@ double SoundManager::playbackOffset(int id) const
     const Channel* channel = impl->find(id);
     if (!channel || !channel->hasSource)
         return 0.0;
+    if (impl->output.unheard())
+        return channel->played;
     ALint offset = 0;
     alGetSourcei(channel->source, AL_SAMPLE_OFFSET, &offset);
     return channel->rate > 0 ? static_cast<double>(offset) / channel->rate : 0.0;

@@ -11,14 +11,16 @@
 // silences everything by muting; it never starts a new channel during play.
 // Ids are handed out 0, 1, 2... in load order.
 //
-// Without a sound card (or when asked for) the mix goes to a loopback device
-// that `update` renders into memory, so time still passes for every channel
-// and one-shots still run out; the game just plays silently.
+// Asked for (tests), the mix goes to a loopback device that `update` renders
+// into memory. Without a sound card nothing is mixed at all: `update` counts
+// each playing channel's time itself, so one-shots still run out and the
+// game just plays silently.
 class SoundManager {
 public:
     enum class Output {
-        Device,   // the default output; falls back to Loopback when none opens
-        Loopback, // render in memory only (tests, machines without sound)
+        Device,   // the default output; Silent when none opens
+        Loopback, // render the mix in memory only (tests)
+        Silent,   // nothing mixed: channels only keep their time
     };
 
     static constexpr int maxChannels = 100;
@@ -47,7 +49,8 @@ public:
     // Places a 3-D sound and the listener (velocity, forward and up as given).
     void update3D(int id, glm::vec3 soundPosition, glm::vec3 listenerPosition,
                   glm::vec3 listenerVelocity, glm::vec3 listenerForward, glm::vec3 listenerUp);
-    // Once per frame; on the loopback device this renders dt seconds of the mix.
+    // Once per frame: dt seconds pass for every playing channel (rendered into
+    // memory on the loopback device).
     void update(double dt);
 
     // --- Inspection, for tests and diagnostics ---

@@ -125,6 +125,7 @@ void CharacterController::syncBody()
 void CharacterController::setPosition(const btVector3& newCentre)
 {
     centre = newCentre;
+    placedAnew = true;
     syncBody();
     // A teleport is no motion: dynamic bodies must not be hit by it.
     kinematicBody->setInterpolationWorldTransform(at(centre));
@@ -145,6 +146,7 @@ void CharacterController::resize(btScalar newHeight)
     world.getBroadphase()->getOverlappingPairCache()->cleanProxyFromPairs(kinematicBody->getBroadphaseHandle(),
                                                                           world.getDispatcher());
     centre = foot + btVector3(0, capsuleHeight * 0.5f + radius + contactOffset, 0);
+    placedAnew = true;
     syncBody();
 }
 
@@ -208,6 +210,23 @@ bool CharacterController::slide(const btVector3& motion)
     return touched;
 }
 
+// Sweeps stop the grown capsule at surfaces, so after a move nothing static
+// overlaps it; only a teleport, a new height or a dynamic body pushed by the
+// world can. The broadphase pairs the kinematic body with dynamic bodies
+// only, so a pair of its own means one is within reach.
+bool CharacterController::mayOverlap() const
+{
+    if (placedAnew)
+        return true;
+    const btBroadphaseProxy* own = kinematicBody->getBroadphaseHandle();
+    const btBroadphasePairArray& pairs = world.getPairCache()->getOverlappingPairArray();
+    for (int i = 0; i < pairs.size(); ++i) {
+        if (pairs[i].m_pProxy0 == own || pairs[i].m_pProxy1 == own)
+            return true;
+    }
+    return false;
+}
+
 void CharacterController::recoverFromPenetration()
 {
     for (int i = 0; i < recoveryIterations; ++i) {
@@ -255,7 +274,9 @@ unsigned CharacterController::moveOnce(const btVector3& side, btScalar vertical,
 
 unsigned CharacterController::move(const btVector3& displacement)
 {
-    recoverFromPenetration();
+    if (mayOverlap())
+        recoverFromPenetration();
+    placedAnew = false;
     const btVector3 side(displacement.x(), 0, displacement.z());
     const btScalar step = side.length2() > 0 ? stepOffset : 0;
     const btVector3 start = centre;

@@ -47,6 +47,7 @@ private:
     Hit moveStraight(const btVector3& motion);
     // Horizontal collide and slide; true when something was touched.
     bool slide(const btVector3& motion);
+    bool mayOverlap() const;
     void recoverFromPenetration();
     void makeShapes();
     void syncBody();
@@ -59,4 +60,5 @@ private:
     std::unique_ptr<btDefaultMotionState> motionState;
     std::unique_ptr<btRigidBody> kinematicBody;
     btCollisionObject probe; // the grown capsule for penetration checks
+    bool placedAnew = true;  // created, teleported or resized since the last move
 };

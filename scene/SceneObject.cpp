@@ -83,8 +83,6 @@ void SceneObject::setupBuffers() {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void SceneObject::update(double) {}
-
 void SceneObject::draw() {
     glBindVertexArray(vertexArray);
     glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);

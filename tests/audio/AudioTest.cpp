@@ -287,3 +287,33 @@ TEST_F(Mix, FlatSoundsStayWithTheListenerAndKeepTheirStereo) {
 }
 
 } // namespace
+
+// Without a device nothing mixes: the manager keeps each channel's time, so
+// one-shots end on time, loops go round and held channels wait.
+TEST(SilentOutput, KeepsEveryChannelsTimeAsAMixWould) {
+    SoundManager sounds{SoundManager::Output::Silent};
+    EXPECT_FALSE(sounds.usesLoopback());
+    const auto dir = testDir();
+    ASSERT_TRUE(writeTone(dir / "shot.wav", {.format = wav16, .frames = 44100 / 5}));
+    const int shot = sounds.load((dir / "shot.wav").string(), false, false);
+    const int loop = sounds.load((dir / "shot.wav").string(), false, true);
+    const int held = sounds.load((dir / "shot.wav").string(), false, false);
+    for (int id : {shot, loop, held}) sounds.play(id, 1.0f);
+    sounds.pause(held);
+    for (int i = 1; i <= 45; ++i) {
+        sounds.update(0.0173);
+        EXPECT_EQ(sounds.isPlaying(shot), i < 12) << "update " << i; // 12 x 17.3 ms pass its 200 ms
+        EXPECT_EQ(sounds.hasExpired(shot), i >= 12) << "update " << i;
+    }
+    EXPECT_NEAR(sounds.playbackOffset(loop), 45 * 0.0173 - 3 * 0.2, 1e-9);
+    EXPECT_EQ(sounds.playbackOffset(held), 0.0);
+    sounds.pauseAll(true);
+    sounds.update(0.5);
+    sounds.pauseAll(false);
+    EXPECT_NEAR(sounds.playbackOffset(loop), 45 * 0.0173 - 3 * 0.2, 1e-9);
+    sounds.play(shot, 1.0f);
+    EXPECT_FALSE(sounds.isPlaying(shot)) << "an ended one-shot stays ended";
+    sounds.play(held, 1.0f);
+    sounds.update(0.1);
+    EXPECT_NEAR(sounds.playbackOffset(held), 0.1, 1e-9);
+}
