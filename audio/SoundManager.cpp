@@ -28,6 +28,9 @@ struct Channel {
     float sentMaximum = -1.0f;
     glm::vec3 sentPosition{0.0f};
     bool placed = false;
+    // The state the manager last gave the source. Only a device's mixer
+    // changes it behind our back, by ending a one-shot.
+    ALint state = AL_INITIAL;
     int frames = 0;
     int channels = 0;
     int rate = 0;
@@ -41,7 +44,7 @@ float clampVolume(float volume)
     return std::min(volume, 1.0f);
 }
 
-ALint sourceState(ALuint source)
+ALint askState(ALuint source)
 {
     ALint state = AL_INITIAL;
     alGetSourcei(source, AL_SOURCE_STATE, &state);
@@ -93,12 +96,34 @@ struct SoundManager::Impl {
         return &channels[static_cast<size_t>(id)];
     }
 
+    // A loop changes state only when told to, and without a device nothing
+    // ends a one-shot but keepTime: then the manager's own record answers.
+    bool knowsState(const Channel& channel) const { return channel.loop || output.unheard(); }
+
+    ALint sourceState(const Channel& channel) const
+    {
+        return knowsState(channel) ? channel.state : askState(channel.source);
+    }
+
+    // Pausing the footsteps every frame the player stands still costs nothing.
+    void setState(Channel& channel, ALint state) const
+    {
+        if (knowsState(channel) && channel.state == state)
+            return;
+        if (state == AL_PLAYING)
+            alSourcePlay(channel.source);
+        else if (state == AL_PAUSED)
+            alSourcePause(channel.source);
+        else
+            alSourceStop(channel.source);
+        channel.state = state;
+    }
+
     // OpenAL would restart a stopped source on the next play; the game wants
     // a one-shot heard once, so remember that it has ended.
-    static void latchExpiry(Channel& channel)
+    void latchExpiry(Channel& channel) const
     {
-        if (channel.hasSource && !channel.loop && !channel.expired
-            && sourceState(channel.source) == AL_STOPPED)
+        if (channel.hasSource && !channel.loop && !channel.expired && sourceState(channel) == AL_STOPPED)
             channel.expired = true;
     }
 
@@ -115,7 +140,7 @@ struct SoundManager::Impl {
     {
         // The state is read once: a device mixes on its own thread, and a
         // one-shot it stops between two reads would be started again.
-        const ALint state = sourceState(channel.source);
+        const ALint state = sourceState(channel);
         if (!channel.loop && state == AL_STOPPED) {
             channel.expired = true;
             return;
@@ -124,7 +149,7 @@ struct SoundManager::Impl {
         applyGain(channel);
         // alSourcePlay on a playing source rewinds it; on a paused one it resumes.
         if (state != AL_PLAYING)
-            alSourcePlay(channel.source);
+            setState(channel, AL_PLAYING);
     }
 
     void latchAll()
@@ -139,7 +164,7 @@ struct SoundManager::Impl {
     void keepTime(double dt)
     {
         for (Channel& channel : channels) {
-            if (!channel.hasSource || channel.expired || sourceState(channel.source) != AL_PLAYING)
+            if (!channel.hasSource || channel.expired || channel.state != AL_PLAYING)
                 continue;
             channel.played += dt;
             const double length = channel.rate > 0 ? static_cast<double>(channel.frames) / channel.rate : 0.0;
@@ -149,7 +174,7 @@ struct SoundManager::Impl {
                 channel.played = length > 0.0 ? std::fmod(channel.played, length) : 0.0;
                 continue;
             }
-            alSourceStop(channel.source);
+            setState(channel, AL_STOPPED);
             channel.expired = true;
         }
     }
@@ -271,7 +296,7 @@ void SoundManager::play3D(int id, float minDistance, float maxDistance, float vo
 void SoundManager::pause(int id)
 {
     if (Channel* channel = impl->live(id))
-        alSourcePause(channel->source);
+        impl->setState(*channel, AL_PAUSED);
 }
 
 void SoundManager::setMuteAll(bool mute)
@@ -291,14 +316,14 @@ void SoundManager::pauseAll(bool paused)
         for (int id = 0; id < soundCount(); ++id) {
             if (!isPlaying(id))
                 continue;
-            alSourcePause(impl->find(id)->source);
+            impl->setState(impl->channels[static_cast<size_t>(id)], AL_PAUSED);
             impl->held.push_back(id);
         }
         return;
     }
     for (const int id : impl->held)
         if (Channel* channel = impl->live(id))
-            alSourcePlay(channel->source);
+            impl->setState(*channel, AL_PLAYING);
     impl->held.clear();
 }
 
@@ -371,7 +396,7 @@ bool SoundManager::isPlaying(int id) const
 {
     const Channel* channel = impl->find(id);
     return channel && channel->hasSource && !channel->expired
-        && sourceState(channel->source) == AL_PLAYING;
+        && impl->sourceState(*channel) == AL_PLAYING;
 }
 
 bool SoundManager::hasExpired(int id) const
@@ -379,7 +404,7 @@ bool SoundManager::hasExpired(int id) const
     const Channel* channel = impl->find(id);
     if (!channel || !channel->hasSource || channel->loop)
         return false;
-    return channel->expired || sourceState(channel->source) == AL_STOPPED;
+    return channel->expired || impl->sourceState(*channel) == AL_STOPPED;
 }
 
 bool SoundManager::isSilent(int id) const
