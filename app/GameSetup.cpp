@@ -56,6 +56,7 @@ void loadLevel(GameContext& context, const std::string& sceneFile, std::ostream&
     const SceneLines lines = readSceneFile(sceneFile, console);
     context.world = std::make_unique<World>(context.camera.position);
     context.physicsWorld = context.world->physicsWorld.get();
+    context.world->cookedFolder = context.cookedFolder;
     context.modelLoader = std::make_unique<ModelLoader>(*context.world, context.sceneObjects);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         context.modelLoader->loadModel(lines.modelFiles[i], lines.shaderNames[i], lines.physicsShapes[i],
@@ -96,6 +97,7 @@ void initScene(GameContext& context, Window* window, std::ostream& console, cons
     setup.height = height;
     setup.shadowMapSize = context.settings.shadowMapSize;
     setup.nextTextureSlot = &context.world->nextTextureSlot;
+    setup.cookedFolder = context.cookedFolder;
     context.renderer = std::make_unique<Renderer>(context.sceneObjects, setup);
 
     context.flashlight = SpotLight{camera.position, viewDirection(camera.horizontalAngle, camera.verticalAngle),

@@ -65,7 +65,7 @@ Texture* ModelLoader::cachedTexture(const std::string& name, std::vector<std::st
     // A failed file is cached as noImage too: one message for it, not one
     // per mesh that names it.
     const Clock::time_point start = Clock::now();
-    const bool loaded = texture->load(name, world.nextTextureSlot, "RGB");
+    const bool loaded = texture->load(name, world.nextTextureSlot, "RGB", world.cookedFolder);
     names.push_back(name);
     ids.push_back(loaded ? texture->id : Texture::noImage);
     if (loaded && advanceSlot) {
