@@ -78,7 +78,7 @@ bool readCookedImage(const std::string& path, const CookedKey& key, CookedImage&
     std::uint32_t driverLength = 0;
     if (std::fread(header, sizeof header, 1, file.get()) != 1 || std::memcmp(header, magic, sizeof magic) != 0 ||
         !readValue(file.get(), size) || !readValue(file.get(), time) || !readValue(file.get(), driverLength) ||
-        size != key.sourceSize || time != key.sourceTime || driverLength != key.driver.size()) {
+        size != key.sourceSize || time != key.sourceTime || driverLength > longestDriverName) {
         return false;
     }
     std::string driver(driverLength, '\0');

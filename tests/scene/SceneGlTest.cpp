@@ -166,7 +166,9 @@ TEST_F(SceneGl, KeptLevelsComeBackAsTheDriverMadeThemAndOnlyForTheFileAndDriverT
     ASSERT_TRUE(cookedKey("Assets/Textures/shared.png", "another GL", key));
     ASSERT_TRUE(writeCookedImage(entry, key, CookedImage{3, {{1, 1, {9, 9, 9}}}}));
     EXPECT_EQ(loaded("kept"), made);
-    fs::resize_file(entry, fs::file_size(entry) / 2);  // cut short
+    ASSERT_TRUE(writeCookedImage(entry, {key.sourceSize, key.sourceTime, ""}, {}));  // wrong in every way
+    EXPECT_EQ(loaded("kept"), made);
+    fs::resize_file(entry, fs::file_size(entry) - 1);  // cut short
     EXPECT_EQ(loaded("kept"), made);
     EXPECT_EQ(loaded("cubes.obj/kept"), made);  // nowhere to keep it
     ASSERT_TRUE(writeImage("Assets/Textures/shared.png", FIF_PNG, 8));  // changed: greys now
