@@ -566,7 +566,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     const glm::vec4 measured = measureHudArea(imageOf(hudImage.get()));
     hudArea = glm::vec4(glm::min(glm::vec2(measured), glm::vec2(extras)),
                         glm::max(glm::vec2(measured.z, measured.w), glm::vec2(extras.z, extras.w)));
-    text = std::make_unique<TextRenderer>(setup.fontFile);
+    text = std::make_unique<TextRenderer>(setup.fontFile, setup.cookedFolder);
     if (!text->ok()) std::cout << "font " << setup.fontFile << " could not be read: no subtitles" << std::endl;
 }
 

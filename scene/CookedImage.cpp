@@ -63,8 +63,14 @@ bool cookedKey(const std::string& source, const std::string& driver, CookedKey& 
     return true;
 }
 
+CookedKey cookedKey(const std::vector<unsigned char>& pixels, const std::string& driver) {
+    std::uint64_t hash = 14695981039346656037u;  // FNV-1a
+    for (const unsigned char byte : pixels) hash = (hash ^ byte) * 1099511628211u;
+    return {pixels.size(), static_cast<std::int64_t>(hash), driver};
+}
+
 std::string cookedPath(const std::string& folder, const std::string& source, int channels) {
-    return (fs::path(folder) / (fs::path(source).filename().string() + (channels == 4 ? ".rgba" : ".rgb") + ".mips"))
+    return (fs::path(folder) / (fs::path(source).filename().string() + (channels == 4 ? ".rgba" : channels == 3 ? ".rgb" : ".r") + ".mips"))
         .string();
 }
 
@@ -85,7 +91,7 @@ bool readCookedImage(const std::string& path, const CookedKey& key, CookedImage&
     std::uint32_t channels = 0;
     std::uint32_t levelCount = 0;
     if ((driverLength > 0 && std::fread(driver.data(), driverLength, 1, file.get()) != 1) || driver != key.driver ||
-        !readValue(file.get(), channels) || !readValue(file.get(), levelCount) || (channels != 3 && channels != 4) ||
+        !readValue(file.get(), channels) || !readValue(file.get(), levelCount) || channels < 1 || channels > 4 ||
         levelCount < 1 || levelCount > mostLevels) {
         return false;
     }

@@ -16,11 +16,12 @@ struct CookedImage {
         int height = 0;
         std::vector<unsigned char> pixels;
     };
-    int channels = 0;  // 3 or 4
+    int channels = 0;  // 1 to 4
     std::vector<Level> levels;
 };
 
-// What a cache entry is checked against.
+// What a cache entry is checked against: the source's size and stamp (its
+// modification time, or a hash of pixels made in memory) and the GL driver.
 struct CookedKey {
     std::uintmax_t sourceSize = 0;
     std::int64_t sourceTime = 0;
@@ -29,6 +30,8 @@ struct CookedKey {
 
 // The key of `source` for `driver`; false when the file cannot be stat'ed.
 bool cookedKey(const std::string& source, const std::string& driver, CookedKey& key);
+// The key of pixels made at start-up, such as a font's glyphs.
+CookedKey cookedKey(const std::vector<unsigned char>& pixels, const std::string& driver);
 
 // The entry for a source file with `channels` bytes a pixel.
 std::string cookedPath(const std::string& folder, const std::string& source, int channels);

@@ -6,7 +6,7 @@
 
 #include <FreeImage.h>
 
-#include "scene/CookedImage.h"
+#include "scene/CookedLevels.h"
 
 static_assert(FREEIMAGE_COLORORDER == FREEIMAGE_COLORORDER_BGR,
               "the upload passes FreeImage's pixels as BGR(A)");
@@ -24,15 +24,6 @@ struct Image {
     }
 };
 
-// Which GL made the levels: a cached chain from another driver is not used.
-std::string driverName() {
-    const auto text = [](GLenum name) {
-        const GLubyte* value = glGetString(name);
-        return value != nullptr ? std::string(reinterpret_cast<const char*>(value)) : std::string();
-    };
-    return text(GL_RENDERER) + " | " + text(GL_VERSION);
-}
-
 GLenum pixelFormat(int channels) { return channels == 4 ? GL_BGRA : GL_BGR; }
 
 // Starts a texture with the filters every image gets before any quality change.
@@ -43,41 +34,6 @@ GLuint newTexture() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     return texture;
-}
-
-GLuint uploadCooked(const CookedImage& image) {
-    const GLuint texture = newTexture();
-    GLint oldAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &oldAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    const GLint internalFormat = image.channels == 4 ? GL_RGBA : GL_RGB;
-    for (std::size_t level = 0; level < image.levels.size(); ++level) {
-        const CookedImage::Level& l = image.levels[level];
-        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), internalFormat, l.width, l.height, 0,
-                     pixelFormat(image.channels), GL_UNSIGNED_BYTE, l.pixels.data());
-    }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
-    return texture;
-}
-
-// Reads every level of the bound texture back as the driver made it.
-CookedImage readLevels(int channels) {
-    CookedImage image;
-    image.channels = channels;
-    GLint oldAlignment = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &oldAlignment);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (GLint level = 0;; ++level) {
-        CookedImage::Level& l = image.levels.emplace_back();
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &l.width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &l.height);
-        l.pixels.resize(static_cast<std::size_t>(l.width) * static_cast<std::size_t>(l.height) *
-                        static_cast<std::size_t>(channels));
-        glGetTexImage(GL_TEXTURE_2D, level, pixelFormat(channels), GL_UNSIGNED_BYTE, l.pixels.data());
-        if ((l.width <= 1 && l.height <= 1) || level >= 31) break;
-    }
-    glPixelStorei(GL_PACK_ALIGNMENT, oldAlignment);
-    return image;
 }
 
 }  // namespace
@@ -120,12 +76,13 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
     const bool alpha = format == "RGBA";
     const int channels = alpha ? 4 : 3;
     CookedKey key;
-    const bool cache = !cookedFolder.empty() && cookedKey(path, driverName(), key);
+    const bool cache = !cookedFolder.empty() && cookedKey(path, glDriverName(), key);
     const std::string cooked = cache ? cookedPath(cookedFolder, path, channels) : std::string();
     if (cache) {
         CookedImage image;
         if (readCookedImage(cooked, key, image)) {
-            id = uploadCooked(image);
+            id = newTexture();
+            uploadLevels(image, alpha ? GL_RGBA : GL_RGB, pixelFormat(channels));
             return true;
         }
     }
@@ -184,7 +141,7 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
                  pixelFormat(channels), GL_UNSIGNED_BYTE, FreeImage_GetBits(converted.bitmap));
     glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
     glGenerateMipmap(GL_TEXTURE_2D);
-    if (cache) writeCookedImage(cooked, key, readLevels(channels));
+    if (cache) writeCookedImage(cooked, key, readLevels(channels, pixelFormat(channels)));
     return true;
 }
 
