@@ -49,7 +49,9 @@ void addCollisionBody(PhysicsWorld& physics, const murk::SceneObject& object,
 }  // namespace
 
 ModelLoader::ModelLoader(World& gameWorld, std::vector<murk::SceneObject*>& objects)
-    : world(gameWorld), sceneObjects(objects) {}
+    : world(gameWorld), sceneObjects(objects) {
+    importer.cookedFolder = world.cookedFolder;
+}
 
 ModelLoader::~ModelLoader() = default;
 
