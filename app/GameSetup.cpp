@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iterator>
 #include <ostream>
+#include <thread>
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -92,6 +93,9 @@ void initScene(GameContext& context, Window* window, std::ostream& console, cons
 
     loadLevel(context, sceneFile, console);
 
+    // Sounds need neither GL nor anything the renderer makes: they load on a
+    // second core while this thread builds the renderer.
+    std::thread sounds([&context] { loadSounds(context); });
     RendererSetup setup;
     setup.width = width;
     setup.height = height;
@@ -112,7 +116,7 @@ void initScene(GameContext& context, Window* window, std::ostream& console, cons
         window->placeCursor(width / 2, height / 2);
     }
 
-    loadSounds(context);
+    sounds.join();
     resetGameState(context);
     context.frustum.setProjection(context.fieldOfView, static_cast<float>(width) / static_cast<float>(height),
                                   projection::nearDistance, projection::farDistance);
