@@ -6,6 +6,7 @@
 
 #include <FreeImage.h>
 
+#include "scene/CookedFile.h"
 #include "scene/CookedLevels.h"
 
 static_assert(FREEIMAGE_COLORORDER == FREEIMAGE_COLORORDER_BGR,
@@ -76,7 +77,9 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
     const bool alpha = format == "RGBA";
     const int channels = alpha ? 4 : 3;
     CookedKey key;
-    const bool cache = !cookedFolder.empty() && cookedKey(path, glDriverName(), key);
+    // The decoding and conversion are this build's and FreeImage's, the levels the driver's.
+    const bool cache = !cookedFolder.empty() &&
+                       cookedKey(path, glDriverName() + " | " + buildName() + " | " + FreeImage_GetVersion(), key);
     const std::string cooked = cache ? cookedPath(cookedFolder, path, channels) : std::string();
     if (cache) {
         CookedImage image;
