@@ -27,8 +27,8 @@ std::string configFile(const std::string& installed);
 // Where the player's own CONFIG.txt is or would be.
 std::string ownConfigFile();
 
-// Where textures are kept as the driver made them, to start faster the next
-// time: cache/ in the data folder (the working directory) while that is
+// Where textures (as the driver made them) and imported meshes are kept to
+// start faster the next time: cache/ in the data folder (the working directory) while that is
 // writable, else $XDG_CACHE_HOME/murkhaven or ~/.cache/murkhaven.
 std::string cookedFolder();
 

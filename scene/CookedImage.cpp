@@ -70,8 +70,8 @@ CookedKey cookedKey(const std::vector<unsigned char>& pixels, const std::string&
 }
 
 std::string cookedPath(const std::string& folder, const std::string& source, int channels) {
-    return (fs::path(folder) / (fs::path(source).filename().string() + (channels == 4 ? ".rgba" : channels == 3 ? ".rgb" : ".r") + ".mips"))
-        .string();
+    const char* layout = channels == 4 ? ".rgba" : channels == 3 ? ".rgb" : ".r";
+    return (fs::path(folder) / (fs::path(source).filename().string() + layout + ".mips")).string();
 }
 
 bool readCookedImage(const std::string& path, const CookedKey& key, CookedImage& image) {
@@ -129,7 +129,8 @@ bool writeCookedImage(const std::string& path, const CookedKey& key, const Cooke
         const File file(std::fopen(temporary.c_str(), "wb"));
         if (!file) return false;
         const std::uint64_t size = key.sourceSize;
-        const auto driverLength = static_cast<std::uint32_t>(std::min<std::size_t>(key.driver.size(), longestDriverName));
+        const auto driverLength =
+            static_cast<std::uint32_t>(std::min<std::size_t>(key.driver.size(), longestDriverName));
         written = std::fwrite(magic, sizeof magic, 1, file.get()) == 1 && writeValue(file.get(), size) &&
                   writeValue(file.get(), key.sourceTime) && writeValue(file.get(), driverLength) &&
                   std::fwrite(key.driver.data(), 1, driverLength, file.get()) == driverLength &&
@@ -140,7 +141,8 @@ bool writeCookedImage(const std::string& path, const CookedKey& key, const Cooke
                       writeValue(file.get(), static_cast<std::uint32_t>(level.height));
         }
         for (const CookedImage::Level& level : image.levels) {
-            written = written && std::fwrite(level.pixels.data(), 1, level.pixels.size(), file.get()) == level.pixels.size();
+            const std::size_t bytes = level.pixels.size();
+            written = written && std::fwrite(level.pixels.data(), 1, bytes, file.get()) == bytes;
         }
         written = written && std::fflush(file.get()) == 0;
     }

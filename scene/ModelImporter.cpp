@@ -354,9 +354,8 @@ bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& me
     // Kept meshes skip the worker: starting it and importing cost most of the level's load.
     CookedKey key;
     const bool keep = !cookedFolder.empty() && modelKey(modelFile, buildName(), key);
-    const std::string kept =
-        keep ? (std::filesystem::path(cookedFolder) / (std::filesystem::path(modelFile).filename().string() + ".meshes")).string()
-             : std::string();
+    const std::string name = std::filesystem::path(modelFile).filename().string() + ".meshes";
+    const std::string kept = keep ? (std::filesystem::path(cookedFolder) / name).string() : std::string();
     std::string reply;
     if (keep && readCookedFile(kept, key, reply) && parseAnswer(reply, meshes, error)) {
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
