@@ -74,6 +74,14 @@ std::string configFile(const std::string& installed) {
     return fs::is_regular_file(own, error) ? own : installed;
 }
 
+std::string cookedFolder() {
+    std::error_code error;
+    const fs::path here = fs::current_path(error);
+    if (!error && writable("")) return (here / "cache").string();
+    const std::string cache = environment("XDG_CACHE_HOME");
+    return (fs::path(cache.empty() ? home() + "/.cache" : cache) / "murkhaven").string();
+}
+
 std::string recordingPath(const std::string& name) {
     if (fs::path(name).has_parent_path() || writable("")) return name;
     return (fs::path(recordingsFolder()) / name).string();

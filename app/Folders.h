@@ -27,6 +27,11 @@ std::string configFile(const std::string& installed);
 // Where the player's own CONFIG.txt is or would be.
 std::string ownConfigFile();
 
+// Where textures (as the driver made them) and imported meshes are kept to
+// start faster the next time: cache/ in the data folder (the working directory) while that is
+// writable, else $XDG_CACHE_HOME/murkhaven or ~/.cache/murkhaven.
+std::string cookedFolder();
+
 // Where a file named by the player is written: a name without a folder
 // stays in the working directory while that is writable, else it goes to
 // the recordings folder. A name with a folder is left as it is.

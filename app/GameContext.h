@@ -64,6 +64,7 @@ struct GameContext {
     float brightnessShown = 0.0f;  // seconds the brightness bar stays on the HUD
     float pickupFlash = 0.0f;      // seconds the LIGHT bar still flashes after E
     std::string configPath = "CONFIG.txt";  // the file read at start-up, and F10 writes
+    std::string cookedFolder;  // where textures and meshes are kept as loaded for the next start; empty: not kept
 
     // --- Pause: focus lost, P or the pad's Start ---
     bool paused = false;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iterator>
 #include <ostream>
+#include <thread>
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -56,6 +57,7 @@ void loadLevel(GameContext& context, const std::string& sceneFile, std::ostream&
     const SceneLines lines = readSceneFile(sceneFile, console);
     context.world = std::make_unique<World>(context.camera.position);
     context.physicsWorld = context.world->physicsWorld.get();
+    context.world->cookedFolder = context.cookedFolder;
     context.modelLoader = std::make_unique<ModelLoader>(*context.world, context.sceneObjects);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         context.modelLoader->loadModel(lines.modelFiles[i], lines.shaderNames[i], lines.physicsShapes[i],
@@ -91,11 +93,15 @@ void initScene(GameContext& context, Window* window, std::ostream& console, cons
 
     loadLevel(context, sceneFile, console);
 
+    // Sounds need neither GL nor anything the renderer makes: they load on a
+    // second core while this thread builds the renderer.
+    std::thread sounds([&context] { loadSounds(context); });
     RendererSetup setup;
     setup.width = width;
     setup.height = height;
     setup.shadowMapSize = context.settings.shadowMapSize;
     setup.nextTextureSlot = &context.world->nextTextureSlot;
+    setup.cookedFolder = context.cookedFolder;
     context.renderer = std::make_unique<Renderer>(context.sceneObjects, setup);
 
     context.flashlight = SpotLight{camera.position, viewDirection(camera.horizontalAngle, camera.verticalAngle),
@@ -110,7 +116,7 @@ void initScene(GameContext& context, Window* window, std::ostream& console, cons
         window->placeCursor(width / 2, height / 2);
     }
 
-    loadSounds(context);
+    sounds.join();
     resetGameState(context);
     context.frustum.setProjection(context.fieldOfView, static_cast<float>(width) / static_cast<float>(height),
                                   projection::nearDistance, projection::farDistance);

@@ -142,9 +142,9 @@ ShadowMap* makeShadowMap(int size, int slot) {
     return new ShadowMap(size, size, GL_RG32F, GL_RG, GL_FLOAT, slot, "varianceShadowMapping", "gaussian");
 }
 
-std::unique_ptr<Texture> loadImage(const char* name, int slot) {
+std::unique_ptr<Texture> loadImage(const char* name, int slot, const std::string& cookedFolder) {
     auto texture = std::make_unique<Texture>();
-    texture->load(name, slot, "RGB");
+    texture->load(name, slot, "RGB", cookedFolder);
     return texture;
 }
 
@@ -533,7 +533,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
 
-    hudImage = loadImage("hud.png", slot);
+    hudImage = loadImage("hud.png", slot, setup.cookedFolder);
     ++slot;
     hudQuad = makeQuad(programs->hud, "hud");
     lights[0] = std::make_unique<Light>(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec3(0.0f, 1.0f, 0.0f), 1.0f,
@@ -545,10 +545,10 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     lights[1] = std::make_unique<Light>(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec3(0.0f, 1.0f, 0.0f), 1.0f,
                                         makeShadowMap(setup.shadowMapSize, slot), 1.0f);
     uniformTable = buildUniformTable(objects);
-    startScreen = loadImage("Start.jpg", slot + 1);
-    endScreen = loadImage("End.jpg", slot + 2);
-    helpScreen = loadImage("Help.jpg", slot + 3);
-    wonScreen = loadImage("Won.jpg", slot + 4);
+    startScreen = loadImage("Start.jpg", slot + 1, setup.cookedFolder);
+    endScreen = loadImage("End.jpg", slot + 2, setup.cookedFolder);
+    helpScreen = loadImage("Help.jpg", slot + 3, setup.cookedFolder);
+    wonScreen = loadImage("Won.jpg", slot + 4, setup.cookedFolder);
     spareQuad = makeQuad(programs->spare, "quad");
 
     plainTexture = makePlainTexture();
@@ -566,7 +566,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     const glm::vec4 measured = measureHudArea(imageOf(hudImage.get()));
     hudArea = glm::vec4(glm::min(glm::vec2(measured), glm::vec2(extras)),
                         glm::max(glm::vec2(measured.z, measured.w), glm::vec2(extras.z, extras.w)));
-    text = std::make_unique<TextRenderer>(setup.fontFile);
+    text = std::make_unique<TextRenderer>(setup.fontFile, setup.cookedFolder);
     if (!text->ok()) std::cout << "font " << setup.fontFile << " could not be read: no subtitles" << std::endl;
 }
 

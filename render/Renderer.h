@@ -59,6 +59,7 @@ struct RendererSetup {
     // images and shadow maps take the next ones. Nothing reads slots any
     // more, but they are kept as the import hands them out.
     int* nextTextureSlot = nullptr;
+    std::string cookedFolder;  // see Texture::load
     // Subtitles and the pause word; without it the game plays on unwritten.
     std::string fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 };

@@ -5,6 +5,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "scene/CookedLevels.h"
+
 namespace {
 
 constexpr int atlasWidth = 1024;
@@ -53,7 +55,7 @@ float pixels26(FT_Pos value) { return static_cast<float>(value) / 64.0f; }
 
 }  // namespace
 
-TextRenderer::TextRenderer(const std::string& fontFile) {
+TextRenderer::TextRenderer(const std::string& fontFile, const std::string& cookedFolder) {
     FontFile font;
     if (FT_Init_FreeType(&font.library) != 0) return;
     if (FT_New_Face(font.library, fontFile.c_str(), 0, &font.face) != 0) return;
@@ -115,9 +117,18 @@ TextRenderer::TextRenderer(const std::string& fontFile) {
     glGenTextures(1, &atlas);
     glBindTexture(GL_TEXTURE_2D, atlas);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, atlasWidth, atlasHeight, 0, GL_RED, GL_UNSIGNED_BYTE, image.data());
+    // Kept by the glyphs' own pixels, so a new font or size is a new entry.
+    const CookedKey key = cookedKey(image, glDriverName());
+    const std::string cooked = cookedFolder.empty() ? "" : cookedPath(cookedFolder, fontFile + ".atlas", 1);
+    CookedImage kept;
+    if (!cooked.empty() && readCookedImage(cooked, key, kept) && kept.levels[0].pixels == image) {
+        uploadLevels(kept, GL_R8, GL_RED);
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, atlasWidth, atlasHeight, 0, GL_RED, GL_UNSIGNED_BYTE, image.data());
+        glGenerateMipmap(GL_TEXTURE_2D);
+        if (!cooked.empty()) writeCookedImage(cooked, key, readLevels(1, GL_RED));
+    }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);

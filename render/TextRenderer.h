@@ -14,8 +14,9 @@
 class TextRenderer {
 public:
     // A font that cannot be read leaves the renderer empty: ok() is false
-    // and drawing does nothing.
-    explicit TextRenderer(const std::string& fontFile);
+    // and drawing does nothing. With a cookedFolder the atlas's mipmap levels
+    // are kept there, as Texture::load keeps an image's.
+    explicit TextRenderer(const std::string& fontFile, const std::string& cookedFolder = {});
     ~TextRenderer();
     TextRenderer(const TextRenderer&) = delete;
     TextRenderer& operator=(const TextRenderer&) = delete;

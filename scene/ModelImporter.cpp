@@ -26,6 +26,7 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
+#include "scene/CookedFile.h"
 #include "scene/ModelConversion.h"
 
 bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, std::string& error) {
@@ -350,12 +351,24 @@ int ModelImporter::stopWorker() {
 bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& meshes,
                          std::string& error) {
     const Clock::time_point start = Clock::now();
+    // Kept meshes skip the worker: starting it and importing cost most of the level's load.
+    CookedKey key;
+    const bool keep = !cookedFolder.empty() && modelKey(modelFile, buildName(), key);
+    const std::string name = std::filesystem::path(modelFile).filename().string() + ".meshes";
+    const std::string kept = keep ? (std::filesystem::path(cookedFolder) / name).string() : std::string();
+    std::string reply;
+    if (keep && readCookedFile(kept, key, reply) && parseAnswer(reply, meshes, error)) {
+        seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        return true;
+    }
+    reply.clear();
+    error.clear();
+
     std::string request;
     put(request, modelFile);
     put(request, std::uint64_t{memoryFloorBytes});
     put(request, std::uint64_t{memoryPerFileByte});
 
-    std::string reply;
     for (int attempt = 0; attempt < 2 && reply.empty(); ++attempt) {
         if (workerPid < 0 && !startWorker()) {
             reply = failure(std::string("no process for the import: ") + std::strerror(errno));
@@ -379,6 +392,7 @@ bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& me
         // Otherwise it had ended, idle, before the request came: ask a new one.
     }
     const bool ok = parseAnswer(reply, meshes, error);
+    if (ok && keep) writeCookedFile(kept, key, reply);
     seconds += std::chrono::duration<double>(Clock::now() - start).count();
     return ok;
 }

@@ -43,6 +43,9 @@ public:
     // rather than keep the memory of its last import for the whole game.
     double workerIdleSeconds = 2.0;
 
+    // Where the meshes of a file read once are kept for the next start; empty: nowhere.
+    std::string cookedFolder;
+
     double seconds = 0.0;  // spent reading and converting, for the load statistics
 
 private:

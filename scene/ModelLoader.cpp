@@ -49,7 +49,9 @@ void addCollisionBody(PhysicsWorld& physics, const murk::SceneObject& object,
 }  // namespace
 
 ModelLoader::ModelLoader(World& gameWorld, std::vector<murk::SceneObject*>& objects)
-    : world(gameWorld), sceneObjects(objects) {}
+    : world(gameWorld), sceneObjects(objects) {
+    importer.cookedFolder = world.cookedFolder;
+}
 
 ModelLoader::~ModelLoader() = default;
 
@@ -65,7 +67,7 @@ Texture* ModelLoader::cachedTexture(const std::string& name, std::vector<std::st
     // A failed file is cached as noImage too: one message for it, not one
     // per mesh that names it.
     const Clock::time_point start = Clock::now();
-    const bool loaded = texture->load(name, world.nextTextureSlot, "RGB");
+    const bool loaded = texture->load(name, world.nextTextureSlot, "RGB", world.cookedFolder);
     names.push_back(name);
     ids.push_back(loaded ? texture->id : Texture::noImage);
     if (loaded && advanceSlot) {

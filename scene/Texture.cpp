@@ -6,6 +6,9 @@
 
 #include <FreeImage.h>
 
+#include "scene/CookedFile.h"
+#include "scene/CookedLevels.h"
+
 static_assert(FREEIMAGE_COLORORDER == FREEIMAGE_COLORORDER_BGR,
               "the upload passes FreeImage's pixels as BGR(A)");
 
@@ -21,6 +24,18 @@ struct Image {
         }
     }
 };
+
+GLenum pixelFormat(int channels) { return channels == 4 ? GL_BGRA : GL_BGR; }
+
+// Starts a texture with the filters every image gets before any quality change.
+GLuint newTexture() {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return texture;
+}
 
 }  // namespace
 
@@ -46,7 +61,8 @@ GLint magnifyingFilter(int samplingQuality) {
     return samplingQuality == 0 ? GL_NEAREST : GL_LINEAR;
 }
 
-bool Texture::load(const std::string& name, int textureSlot, const std::string& format) {
+bool Texture::load(const std::string& name, int textureSlot, const std::string& format,
+                   const std::string& cookedFolder) {
     slot = textureSlot;
     const std::string path = texturePath(name);
 
@@ -58,6 +74,22 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
         }
         return false;
     }
+    const bool alpha = format == "RGBA";
+    const int channels = alpha ? 4 : 3;
+    CookedKey key;
+    // The decoding and conversion are this build's and FreeImage's, the levels the driver's.
+    const bool cache = !cookedFolder.empty() &&
+                       cookedKey(path, glDriverName() + " | " + buildName() + " | " + FreeImage_GetVersion(), key);
+    const std::string cooked = cache ? cookedPath(cookedFolder, path, channels) : std::string();
+    if (cache) {
+        CookedImage image;
+        if (readCookedImage(cooked, key, image)) {
+            id = newTexture();
+            uploadLevels(image, alpha ? GL_RGBA : GL_RGB, pixelFormat(channels));
+            return true;
+        }
+    }
+
     FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
     if (type == FIF_UNKNOWN) {
         type = FreeImage_GetFIFFromFilename(path.c_str());
@@ -86,7 +118,6 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
 
     // The upload reads 3 or 4 bytes per pixel, so every other layout (grey,
     // palette, 16-bit, 32-bit loaded as RGB, ...) is converted first.
-    const bool alpha = format == "RGBA";
     Image standard;
     FIBITMAP* source = image.bitmap;
     if (FreeImage_GetImageType(source) != FIT_BITMAP) {
@@ -102,10 +133,7 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
         return false;
     }
 
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    id = newTexture();
     // FreeImage pads rows to 4 bytes, which is GL's default unpack alignment;
     // set it anyway in case someone else changed it.
     GLint oldAlignment = 4;
@@ -113,9 +141,10 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA : GL_RGB, static_cast<GLsizei>(width),
                  static_cast<GLsizei>(height), 0,
-                 alpha ? GL_BGRA : GL_BGR, GL_UNSIGNED_BYTE, FreeImage_GetBits(converted.bitmap));
+                 pixelFormat(channels), GL_UNSIGNED_BYTE, FreeImage_GetBits(converted.bitmap));
     glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
     glGenerateMipmap(GL_TEXTURE_2D);
+    if (cache) writeCookedImage(cooked, key, readLevels(channels, pixelFormat(channels)));
     return true;
 }
 

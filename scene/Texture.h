@@ -16,7 +16,9 @@ public:
     // failure, with a line naming the file: "texture not found: " (missing,
     // with an image type's name), "cannot read image: " (empty or broken) or
     // "texture too large: " (wider or higher than GL_MAX_TEXTURE_SIZE).
-    bool load(const std::string& name, int slot, const std::string& format);
+    // With a cookedFolder the levels the driver made are kept there and read
+    // back on later starts while the image file and the driver stay the same.
+    bool load(const std::string& name, int slot, const std::string& format, const std::string& cookedFolder = {});
     // Binds the texture on unit 0 and sets its filters from the quality settings.
     void setFilter(int mipmapQuality, int samplingQuality);
 

@@ -25,6 +25,7 @@ struct World {
 
     std::unique_ptr<PhysicsWorld> physicsWorld;
     int nextTextureSlot = 0;
+    std::string cookedFolder;  // where textures and imported meshes are kept; empty: nowhere
     int mipmapQuality = 2;    // 0 off, 1 nearest, 2 linear
     int samplingQuality = 1;  // 0 nearest, 1 bilinear
     std::vector<std::string> diffuseTextureNames;

@@ -102,6 +102,30 @@ TEST(ModelImport, MeshesComeBackWhole) {
     EXPECT_GE(files, 10);
 }
 
+// Meshes kept for the next start come back as imported, are made again when
+// the model or a file beside it changes, and a damaged entry is read past.
+TEST(ModelImport, KeptMeshesFollowTheFilesBesideThem) {
+    fs::create_directories("kept-models");
+    const std::string model = write("kept-models/quad.obj", "mtllib quad.mtl\nv 0 0 0\nv 2 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n");
+    const auto texture = [&](const std::string& folder, double seconds = 10.0) {
+        ModelImporter importer;
+        importer.cookedFolder = folder;
+        importer.timeLimitSeconds = seconds;  // 0: no time to import, only a kept entry answers
+        std::vector<MeshData> meshes;
+        std::string error;
+        const bool read = importer.read(model, meshes, error);
+        return read && meshes.size() == 1 ? meshes[0].diffuseTexturePath + " " + std::to_string(meshes[0].maxX) : error;
+    };
+    write("kept-models/quad.mtl", "newmtl a\nmap_Kd first.png\n");
+    EXPECT_EQ(texture("kept"), "first.png 2.000000");
+    EXPECT_EQ(texture("kept", 0.0), "first.png 2.000000");
+    write("kept-models/quad.mtl", "newmtl a\nmap_Kd second.png\n");
+    EXPECT_EQ(texture("kept"), "second.png 2.000000");
+    fs::resize_file("kept/quad.obj.meshes", fs::file_size("kept/quad.obj.meshes") - 1);
+    EXPECT_NE(texture("kept", 0.0).find("import took longer"), std::string::npos);
+    EXPECT_EQ(texture(model + "/kept"), "second.png 2.000000");  // nowhere to keep it
+}
+
 // Each bad file ends within seconds with the reason the console shows, and
 // the next good file still loads.
 TEST(ModelImport, BadFilesEndWithAReason) {

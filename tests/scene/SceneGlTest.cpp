@@ -13,6 +13,7 @@
 
 #include "physics/PhysicsActor.h"
 #include "physics/PhysicsWorld.h"
+#include "scene/CookedImage.h"
 #include "scene/ShaderProgram.h"
 #include "scene/Material.h"
 #include "scene/ModelLoader.h"
@@ -133,6 +134,47 @@ TEST_F(SceneGl, ImagesOfEveryLayoutArriveAsRgbOrRgbaBottomRowFirst) {
         EXPECT_EQ(smallest, 1);
         glDeleteTextures(1, &texture.id);
     }
+}
+
+// Every level of a texture, as RGBA bytes.
+std::vector<std::vector<std::uint8_t>> levelsOf(GLuint texture) {
+    std::vector<std::vector<std::uint8_t>> levels;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    for (GLint level = 0, w = 0, h = 0;; ++level) {
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+        if (w == 0 || h == 0) return levels;
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, levels.emplace_back(4u * w * h).data());
+    }
+}
+
+TEST_F(SceneGl, KeptLevelsComeBackAsTheDriverMadeThemAndOnlyForTheFileAndDriverTheyWereMadeFrom) {
+    const auto loaded = [](const std::string& folder) {
+        Texture texture;
+        EXPECT_TRUE(texture.load("shared.png", 0, "RGB", folder));
+        const auto levels = levelsOf(texture.id);
+        glDeleteTextures(1, &texture.id);
+        return levels;
+    };
+    const auto made = loaded("");
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(loaded("kept"), made);  // made and kept
+    const std::string entry = cookedPath("kept", "Assets/Textures/shared.png", 3);
+    ASSERT_TRUE(fs::is_regular_file(entry));
+    EXPECT_EQ(loaded("kept"), made);  // read back
+    CookedKey key;  // the same file from another driver: not used
+    ASSERT_TRUE(cookedKey("Assets/Textures/shared.png", "another GL", key));
+    ASSERT_TRUE(writeCookedImage(entry, key, CookedImage{3, {{1, 1, {9, 9, 9}}}}));
+    EXPECT_EQ(loaded("kept"), made);
+    ASSERT_TRUE(writeCookedImage(entry, {key.sourceSize, key.sourceTime, ""}, {}));  // wrong in every way
+    EXPECT_EQ(loaded("kept"), made);
+    fs::resize_file(entry, fs::file_size(entry) - 1);  // cut short
+    EXPECT_EQ(loaded("kept"), made);
+    EXPECT_EQ(loaded("cubes.obj/kept"), made);  // nowhere to keep it
+    ASSERT_TRUE(writeImage("Assets/Textures/shared.png", FIF_PNG, 8));  // changed: greys now
+    const auto changed = loaded("kept");
+    EXPECT_NE(changed, made);
+    EXPECT_EQ(changed, loaded(""));
 }
 
 TEST_F(SceneGl, FiltersFollowTheQualitySettings) {
