@@ -104,6 +104,13 @@ bool readCookedImage(const std::string& path, const CookedKey& key, CookedImage&
         height = static_cast<int>(h);
     }
     if (!fullChain(sizes)) return false;
+    // A damaged header must not make us allocate more than the file holds.
+    std::size_t total = 0;
+    for (const auto& [width, height] : sizes) total += levelBytes(width, height, static_cast<int>(channels));
+    std::error_code error;
+    const std::uintmax_t fileSize = fs::file_size(path, error);
+    const long at = std::ftell(file.get());
+    if (error || at < 0 || fileSize != static_cast<std::uintmax_t>(at) + total) return false;
     CookedImage read;
     read.channels = static_cast<int>(channels);
     for (const auto& [width, height] : sizes) {
