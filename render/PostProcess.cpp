@@ -9,6 +9,10 @@ namespace {
 
 // Brightness above which the scene glows.
 constexpr float kThreshold = 0.8f;
+// The grid the bright pass is drawn in when it looks for glow: small enough
+// tiles to leave most of a lit wall out, few enough draws to cost little.
+constexpr int kTileColumns = 8;
+constexpr int kTileRows = 6;
 
 ShaderProgram* loadProgram(const std::string& name) {
     return new ShaderProgram("Shader/" + name + ".vert", "Shader/" + name + ".frag");
@@ -25,6 +29,10 @@ PostProcess::PostProcess(int width_, int height_, GLenum internalFormat_, GLenum
       format(format_),
       type(type_) {
     thresholdProgram = loadProgram(thresholdName);
+    brightOnlyProgram = new ShaderProgram("Shader/" + thresholdName + ".vert", "Shader/" + thresholdName + ".frag",
+                                          "", "#define ONLY_BRIGHT");
+    tileQueries.resize(kTileColumns * kTileRows);
+    glGenQueries(static_cast<GLsizei>(tileQueries.size()), tileQueries.data());
     blurProgram = loadProgram(blurName);
     mixProgram = loadProgram(mixName);
 
@@ -68,8 +76,10 @@ PostProcess::~PostProcess() {
     const GLuint textures[5] = {sceneTexture, sceneDepthTexture, glowTexture, blurTexture,
                                 composedTexture};
     glDeleteTextures(5, textures);
+    glDeleteQueries(static_cast<GLsizei>(tileQueries.size()), tileQueries.data());
     delete mixProgram;
     delete blurProgram;
+    delete brightOnlyProgram;
     delete thresholdProgram;
 }
 
@@ -83,13 +93,17 @@ GLuint PostProcess::createTarget(GLuint& texture) {
     return framebuffer;
 }
 
-void PostProcess::run(const PixelRect& bright) {
+void PostProcess::run(const PixelRect& bright, bool findGlow) {
     const PixelRect whole{0, 0, width, height};
-    const PixelRect glow = overlap(whole, bright);
+    PixelRect glow = overlap(whole, bright);
     // The 9-tap blur reaches four texels each way.
+    if (findGlow) {
+        glow = thresholdTiles(glow);
+    } else {
+        thresholdPass(glow);
+    }
     const PixelRect down = overlap(whole, grown(glow, 0, 4));
     const PixelRect spread = overlap(whole, grown(glow, 4, 4));
-    thresholdPass(glow);
     blurVertical(down);
     blurHorizontal(spread);
     mixPass();
@@ -117,13 +131,53 @@ void PostProcess::endPass() {
 void PostProcess::thresholdPass(const PixelRect& area) {
     thresholdProgram->use();
     beginPass(glowFramebuffer, area, true);
-    glActiveTexture(GL_TEXTURE7);
-    glBindTexture(GL_TEXTURE_2D, sceneTexture);
-    const GLuint program = thresholdProgram->program;
-    glUniform1f(glGetUniformLocation(program, "threshold"), kThreshold);
-    glUniform1i(glGetUniformLocation(program, "sceneMap"), 7);
+    thresholdInputs(thresholdProgram->program);
     if (!area.empty()) thresholdQuad->draw();
     endPass();
+}
+
+void PostProcess::thresholdInputs(GLuint program) {
+    glActiveTexture(GL_TEXTURE7);
+    glBindTexture(GL_TEXTURE_2D, sceneTexture);
+    glUniform1f(glGetUniformLocation(program, "threshold"), kThreshold);
+    glUniform1i(glGetUniformLocation(program, "sceneMap"), 7);
+}
+
+// The same bright pass drawn tile by tile over a target cleared to black,
+// writing only what passes the threshold; a query per tile tells which
+// tiles got any of it. The blurs then need only the rectangle round those.
+PixelRect PostProcess::thresholdTiles(const PixelRect& area) {
+    brightOnlyProgram->use();
+    glBindFramebuffer(GL_FRAMEBUFFER, glowFramebuffer);
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    thresholdInputs(brightOnlyProgram->program);
+    glEnable(GL_SCISSOR_TEST);
+    std::vector<PixelRect> drawn;
+    for (int row = 0; row < kTileRows; ++row) {
+        for (int column = 0; column < kTileColumns; ++column) {
+            const int left = column * width / kTileColumns;
+            const int bottom = row * height / kTileRows;
+            const PixelRect tile{left, bottom, (column + 1) * width / kTileColumns - left,
+                                 (row + 1) * height / kTileRows - bottom};
+            const PixelRect part = overlap(tile, area);
+            if (part.empty()) continue;
+            glScissor(part.x, part.y, part.width, part.height);
+            glBeginQuery(GL_ANY_SAMPLES_PASSED, tileQueries[drawn.size()]);
+            thresholdQuad->draw();
+            glEndQuery(GL_ANY_SAMPLES_PASSED);
+            drawn.push_back(part);
+        }
+    }
+    endPass();
+    PixelRect glowing;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        GLuint any = 0;
+        glGetQueryObjectuiv(tileQueries[i], GL_QUERY_RESULT, &any);
+        if (any != 0) glowing = unite(glowing, drawn[i]);
+    }
+    return glowing;
 }
 
 void PostProcess::blurVertical(const PixelRect& area) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <GL/glew.h>
 #include <glm/vec2.hpp>
@@ -32,7 +33,9 @@ public:
     // outside `bright` may be above the threshold: the bright pass and the
     // blurs then draw only there and as far as the blur reaches, the rest of
     // their targets cleared to black, which is what they would have drawn.
-    void run(const PixelRect& bright);
+    // With findGlow the bright pass also finds, tile by tile, where it
+    // wrote anything, and the blurs work only round that.
+    void run(const PixelRect& bright, bool findGlow = false);
     void run() { run(PixelRect{0, 0, width, height}); }
     void thresholdPass(const PixelRect& area);
     void blurVertical(const PixelRect& area);
@@ -43,6 +46,7 @@ public:
     GLuint getComposedTexture() const { return composedTexture; }
 
     ShaderProgram* thresholdProgram = nullptr;
+    ShaderProgram* brightOnlyProgram = nullptr;  // the same, writing only what glows
     ShaderProgram* blurProgram = nullptr;
     ShaderProgram* mixProgram = nullptr;
     GLuint sceneFramebuffer = 0;
@@ -65,6 +69,8 @@ public:
 
 private:
     GLuint createTarget(GLuint& texture);
+    void thresholdInputs(GLuint program);
+    PixelRect thresholdTiles(const PixelRect& area);
     // Binds the target; draws confine to area, outside it cleared when asked.
     void beginPass(GLuint framebuffer, const PixelRect& area, bool clearOutside);
     void endPass();
@@ -72,4 +78,5 @@ private:
                   bool clearOutside);
 
     Material* quadMaterial = nullptr;  // empty; the quads do not own it
+    std::vector<GLuint> tileQueries;
 };

@@ -615,7 +615,8 @@ void Renderer::draw(const FrameView& view) {
     {
         GpuScope scope(gpuTimer, GpuPass::Bloom);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        postProcess->run(shortcuts.conesOnScreen ? brightArea(view, pass) : PixelRect{0, 0, view.width, view.height});
+        postProcess->run(shortcuts.conesOnScreen ? brightArea(view, pass) : PixelRect{0, 0, view.width, view.height},
+                         shortcuts.glowTiles);
     }
     GpuScope scope(gpuTimer, GpuPass::PresentHud);
     present(view);

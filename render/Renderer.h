@@ -49,6 +49,9 @@ struct FrameShortcuts {
     // and the bloom looks for bright parts only where a light fell or
     // something other than an unlit "default" object was drawn.
     bool conesOnScreen = true;
+    // The bloom's bright pass finds which tiles of the picture glow at all,
+    // and the blurs work only round those.
+    bool glowTiles = true;
 };
 
 struct RendererSetup {

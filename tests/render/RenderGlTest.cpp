@@ -164,6 +164,8 @@ TEST_F(RenderGl, BloomSpreadsWhatIsBrightAndAddsItOnTheScene) {
     for (std::size_t i = 0; i < scene.size(); ++i)
         notTheSum += i % 4 != 3 && std::abs(composed[i] - std::min(255, scene[i] + glow[i])) > 1;
     EXPECT_EQ(notTheSum, 0);
+    bloom.run(PixelRect{0, 0, w, h}, true);  // glow found tile by tile: the same picture
+    EXPECT_TRUE(readTexture<unsigned char>(bloom.getComposedTexture(), GL_RGBA, 4, w, h) == composed);
 
     // Told where the only bright part is, the chain gives the same picture,
     // with the last frame's glow cleared away.
@@ -181,6 +183,13 @@ TEST_F(RenderGl, BloomSpreadsWhatIsBrightAndAddsItOnTheScene) {
     glBindTexture(GL_TEXTURE_2D, bloom.getSceneTexture());
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, scene.data());
     bloom.run(PixelRect{66, 5, 14, 19});
+    EXPECT_TRUE(readTexture<unsigned char>(bloom.getComposedTexture(), GL_RGBA, 4, w, h) == everywhere);
+    glBindTexture(GL_TEXTURE_2D, bloom.getSceneTexture());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, before.data());
+    bloom.run();
+    glBindTexture(GL_TEXTURE_2D, bloom.getSceneTexture());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, scene.data());
+    bloom.run(PixelRect{0, 0, w, h}, true);
     EXPECT_TRUE(readTexture<unsigned char>(bloom.getComposedTexture(), GL_RGBA, 4, w, h) == everywhere);
     bloom.run(PixelRect{});  // nothing bright: the scene as it is
     EXPECT_EQ(at(readTexture<unsigned char>(bloom.getComposedTexture(), GL_RGBA, 4, w, h), 64, 22), 0);
