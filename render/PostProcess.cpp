@@ -106,7 +106,7 @@ void PostProcess::run(const PixelRect& bright, bool findGlow) {
     const PixelRect spread = overlap(whole, grown(glow, 4, 4));
     blurVertical(down);
     blurHorizontal(spread);
-    mixPass();
+    mixPass(spread);
 }
 
 void PostProcess::beginPass(GLuint framebuffer, const PixelRect& area, bool clearOutside) {
@@ -203,9 +203,15 @@ void PostProcess::blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 s
     endPass();
 }
 
-void PostProcess::mixPass() {
+void PostProcess::mixPass(const PixelRect& area) {
+    if (!area.covers(width, height)) {
+        // Where no glow reaches, the mix is the scene itself: copied, not drawn.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFramebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, mixFramebuffer);
+        glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
     mixProgram->use();
-    beginPass(mixFramebuffer, PixelRect{0, 0, width, height}, false);
+    beginPass(mixFramebuffer, area, false);
     glActiveTexture(GL_TEXTURE10);
     glBindTexture(GL_TEXTURE_2D, glowTexture);
     glActiveTexture(GL_TEXTURE11);
@@ -213,6 +219,6 @@ void PostProcess::mixPass() {
     const GLuint program = mixProgram->program;
     glUniform1i(glGetUniformLocation(program, "glowMap"), 10);
     glUniform1i(glGetUniformLocation(program, "sceneMap"), 11);
-    mixQuad->draw();
+    if (!area.empty()) mixQuad->draw();
     endPass();
 }

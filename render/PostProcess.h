@@ -40,7 +40,8 @@ public:
     void thresholdPass(const PixelRect& area);
     void blurVertical(const PixelRect& area);
     void blurHorizontal(const PixelRect& area);
-    void mixPass();
+    // Over area; the rest of the target gets the scene unchanged.
+    void mixPass(const PixelRect& area);
 
     GLuint getSceneTexture() const { return sceneTexture; }
     GLuint getComposedTexture() const { return composedTexture; }

@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
         timed(pass++, [&] { bloom.thresholdPass(whole); });
         timed(pass++, [&] { bloom.blurVertical(whole); });
         timed(pass++, [&] { bloom.blurHorizontal(whole); });
-        timed(pass++, [&] { bloom.mixPass(); });
+        timed(pass++, [&] { bloom.mixPass(whole); });
         for (int i = 0; i < kPasses; ++i) {
             GLuint64 nanoseconds = 0;
             glGetQueryObjectui64v(queries[i], GL_QUERY_RESULT, &nanoseconds);

@@ -547,8 +547,10 @@ TEST(Game, SoakOfRandomPlayKeepsTheHeapFlat) {
                 frames, games, lowest[0] / 1024, lowest[1] / 1024, fewest[0], fewest[1]);
     if (sanitized) return;
     EXPECT_LT(fewest[1], fewest[0] + 50);
-    // The driver's own heap moves by some tens of KiB with what is drawn.
-    EXPECT_LT(lowest[1], lowest[0] + 128 * 1024);
+    // The driver's own pools move by some hundreds of KiB with what is drawn
+    // (the bloom's tile draws vary from frame to frame); a leak of a KiB a
+    // frame still shows.
+    EXPECT_LT(lowest[1], lowest[0] + 1024 * 1024);
 }
 
 }  // namespace
