@@ -206,6 +206,9 @@ struct Renderer::Programs {
     std::unique_ptr<ShaderProgram> depth;
     // "default" without the flashlight, without the lamp, without both.
     std::unique_ptr<ShaderProgram> withoutFlashlight, withoutLamp, withoutLights;
+    // withoutLights with the highlight roll-off left out, for an ambient too
+    // dim to reach it.
+    std::unique_ptr<ShaderProgram> withoutLightsDim;
 };
 
 namespace {
@@ -421,9 +424,13 @@ private:
         case bothLights: return *object.shader;
         case torchLight: return *renderer.programs->withoutLamp;
         case lampLight: return *renderer.programs->withoutFlashlight;
-        default: return *renderer.programs->withoutLights;
+        default: return dimAmbient() ? *renderer.programs->withoutLightsDim : *renderer.programs->withoutLights;
         }
     }
+
+    // "default" scales the ambient by 0.3 and rolls colours off above 0.7;
+    // below that the curve changes nothing (a margin for rounding).
+    bool dimAmbient() const { return view.ambient * 0.3f < 0.69f; }
 
     void bindDiffuse(const murk::SceneObject& object, GLint location) {
         const Texture* texture = object.material != nullptr ? object.material->diffuseTexture : nullptr;
@@ -561,6 +568,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     programs->withoutFlashlight = variant("#define WITHOUT_FLASHLIGHT");
     programs->withoutLamp = variant("#define WITHOUT_LAMP");
     programs->withoutLights = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
+    programs->withoutLightsDim = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP\n#define BELOW_SHOULDER");
     // The pick-up orbs and the brightness bar draw where the image is black.
     const glm::vec4 extras(0.0625f, 0.034f, 0.3125f, 0.128f);
     const glm::vec4 measured = measureHudArea(imageOf(hudImage.get()));

@@ -149,7 +149,11 @@ void main() {
 #endif
     }
 
+#ifndef BELOW_SHOULDER
+    // Left out only where the renderer knows the colour cannot reach the
+    // shoulder, where the curve changes nothing.
     colour = rollOff(colour);
+#endif
     colour = mix(colour, vec3(0.45, 0.0, 0.0), clamp(damage, 0.0, 1.0));
     if (wireframe == 1) {
         // Lines must show even where no light falls.

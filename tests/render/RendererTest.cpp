@@ -8,6 +8,7 @@
 #include <numeric>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <FreeImage.h>
@@ -134,12 +135,13 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
     TestGame test(murk::test::TestGameOptions{320, 180, 512, "SCENE.txt"});
     if (!test.ok()) GTEST_SKIP() << "no display or GL context";
     GameContext& c = test.game();
-    struct Pose { glm::vec3 eye; float yaw, pitch, cutOff; bool transparency = false, wireframe = false; };
+    struct Pose { glm::vec3 eye; float yaw, pitch, cutOff; bool transparency = false, wireframe = false; float ambient = 0.0f; };
     const Pose poses[] = {
         {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f},         {{-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, 0.99f},
         {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f},         {{2.92f, 1.2f, 0.262f}, 0.6f, 0.0f, 0.94f},
         {{0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, 0.95f, true},   {{2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, 0.95f, false, true},
-        {{3.5f, 1.2f, -0.6f}, 3.14159f, 0.0f, 0.95f}};
+        {{3.5f, 1.2f, -0.6f}, 3.14159f, 0.0f, 0.95f},
+        {{-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, 0.99f, false, false, 3.0f}};  // an ambient past the roll-off's shoulder
     c.camera.playing = true;
     c.camera.lightIntensity = 0.8f;
     for (const Pose& pose : poses) {
@@ -147,6 +149,7 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         // The lamp swings a little between poses, so its map is never right by chance.
         c.lamp.direction = glm::normalize(glm::vec3(0.03f * float(&pose - poses), 1.0f, 0.0f));
         std::tie(c.transparency, c.wireframe) = std::pair(pose.transparency, pose.wireframe);
+        const float ambient = std::exchange(c.settings.ambient, pose.ambient > 0.0f ? pose.ambient : c.settings.ambient);
         const auto drawn = [&](FrameShortcuts shortcuts) { c.renderer->setShortcuts(shortcuts); c.renderer->draw(frameView(c)); return test.pixels(); };
         // With the shortcuts first: a shadow map wrongly left over from the
         // last pose would show.
@@ -155,6 +158,7 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         EXPECT_TRUE(full == quick) << "eye " << pose.eye.x << ", " << pose.eye.z;
         // The pose must show something lit, or the comparison proves little.
         EXPECT_GT(*std::max_element(full.begin(), full.end()), 100);
+        c.settings.ambient = ambient;
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
