@@ -202,6 +202,10 @@ struct Renderer::Programs {
     Quad hud, screen, spare;
     // "quad" without the brightness curve, for the picture as made.
     std::unique_ptr<ShaderProgram> plainScreen;
+    // plainScreen reading each pixel's own texel: for the scene's images,
+    // which have the window's size, where filtering a texel centre only
+    // costs time.
+    std::unique_ptr<ShaderProgram> ownTexelScreen;
     // Lays down the scene's depth before it is lit.
     std::unique_ptr<ShaderProgram> depth;
     // "default" without the flashlight, without the lamp, without both.
@@ -561,6 +565,8 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     plainTexture = makePlainTexture();
     programs->depth = std::make_unique<ShaderProgram>("Shader/depth.vert", "Shader/depth.frag");
     programs->plainScreen = std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN");
+    programs->ownTexelScreen =
+        std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN\n#define OWN_TEXEL");
     litPartQueries = std::make_unique<LitPartQueries>(programs->depth.get());
     const auto variant = [](const char* defines) {
         return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
@@ -807,11 +813,15 @@ GLuint Renderer::screenTexture(ScreenImage image) const {
 // scene or a full-screen image, then the HUD while a game is in progress.
 void Renderer::present(const FrameView& view) {
     const bool curve = view.brightness > 0.0f && view.brightness != 1.0f;
-    const ShaderProgram& program = curve ? *screenQuad->shader : *programs->plainScreen;
+    const ScreenImage image = chooseScreen(view.screen);
+    const bool sceneImage = image == ScreenImage::Composed || image == ScreenImage::Scene;
+    const ShaderProgram& program = curve        ? *screenQuad->shader
+                                   : sceneImage ? *programs->ownTexelScreen
+                                                : *programs->plainScreen;
     program.use();
     // The quad covers the window: a depth test would only cost time.
     glDisable(GL_DEPTH_TEST);
-    bindTexture(screenUnit, screenTexture(chooseScreen(view.screen)));
+    bindTexture(screenUnit, screenTexture(image));
     glUniform1i(named(program, "quadTexture"), screenUnit);
     glUniform1f(named(program, "brightness"), view.brightness);
     screenQuad->draw();

@@ -5,13 +5,19 @@ uniform sampler2D quadTexture;
 // picture passes through untouched. PLAIN leaves the curve out altogether:
 // a software rasteriser works out both sides of a branch for every pixel,
 // so the curve costs as much as the copy even when it is not applied.
+// OWN_TEXEL reads each pixel's own texel, for an image of the window's size:
+// the same colour as filtering at the texel's centre, for a quarter of the reads.
 uniform float brightness;
 
 in vec2 texCoord;
 out vec4 fragColor;
 
 void main() {
+#ifdef OWN_TEXEL
+    vec3 colour = texelFetch(quadTexture, ivec2(gl_FragCoord.xy), 0).rgb;
+#else
     vec3 colour = texture(quadTexture, texCoord).rgb;
+#endif
 #ifndef PLAIN
     if (brightness > 0.0 && brightness != 1.0) {
         colour = pow(colour, vec3(1.0 / brightness));
