@@ -1,3 +1,4 @@
+#include "platform/AtomicFile.h"
 #include "platform/DemoFile.h"
 #include "platform/GamepadMapping.h"
 #include "platform/GlfwInput.h"
@@ -9,6 +10,10 @@
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -337,6 +342,82 @@ TEST(DemoFile, RefusesWhatIsNotAWholeDemoOfThisVersionAndSaysWhy) {
         std::generate(bytes.begin() + 12, bytes.end(), [&] { return static_cast<char>(random()); });
         EXPECT_FALSE(demo::decode(bytes, d, error));
     }
+}
+
+std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Everything in `folder`, so a test sees a temporary left behind.
+std::vector<std::string> folderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndNoTemporary) {
+    const auto folder = std::filesystem::current_path() / "atomic-file-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto target = folder / "CONFIG.txt";
+    const std::string old(4096, 'o');
+    ASSERT_TRUE(writeFileAtomically(target, old));
+    EXPECT_EQ(fileText(target), old);
+    struct stat info{};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & 0044, 0u) << "readable as an ordinary file is, not 0600";
+
+    // A full disk, as root can have it: a file size limit makes write() fail
+    // (EFBIG) part way, where the old code had already cut the file short.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const bool written = writeFileAtomically(target, std::string(5000, 'n'), &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_EQ(fileText(target), old) << "the old file stays whole";
+    EXPECT_EQ(folderNames(folder), std::vector<std::string>{"CONFIG.txt"}) << "no temporary left";
+
+    // An abandoned writer leaves nothing; a folder that does not exist is an error, not a crash.
+    {
+        AtomicFile abandoned(target);
+        ASSERT_TRUE(abandoned.open());
+        abandoned.write("half");
+    }
+    EXPECT_EQ(fileText(target), old);
+    EXPECT_EQ(folderNames(folder), std::vector<std::string>{"CONFIG.txt"});
+    EXPECT_FALSE(writeFileAtomically(folder / "missing" / "x", "x", &error));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(AtomicFile, PlantedLinksAreNeitherFollowedNorClaimed) {
+    const auto folder = std::filesystem::current_path() / "atomic-link-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto victim = folder / "victim";
+    ASSERT_TRUE(writeFileAtomically(victim, "precious"));
+    // A screenshot's name planted as a dangling link, and a cache entry planted as a link to the victim.
+    std::filesystem::create_symlink(folder / "elsewhere", folder / "shot.png");
+    EXPECT_FALSE(claimNewFile(folder / "shot.png"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "elsewhere")) << "the link was followed";
+    EXPECT_TRUE(claimNewFile(folder / "shot-2.png"));
+    EXPECT_FALSE(claimNewFile(folder / "shot-2.png")) << "a name is claimed once";
+    std::filesystem::create_symlink(victim, folder / "entry");
+    ASSERT_TRUE(writeFileAtomically(folder / "entry", "cache bytes"));
+    EXPECT_EQ(fileText(victim), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(folder / "entry"));
+    EXPECT_TRUE(isRegularFile(victim));
+    EXPECT_FALSE(isRegularFile(folder));
+    EXPECT_FALSE(isRegularFile("/dev/zero"));
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
