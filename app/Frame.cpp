@@ -336,6 +336,8 @@ void startNewGame(GameContext& context) {
         context.physicsWorld->setControllerPosition(start.x, start.y - 0.6, start.z);
     }
     context.won = false;
+    // The help opened on the title would stand in for the end screens.
+    context.helpShown = false;
 }
 
 bool updateFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
@@ -387,6 +389,8 @@ FrameView frameView(const GameContext& context) {
     view.brightnessShown = context.brightnessShown;
     view.pickupsHeld = static_cast<int>(camera.pickups);
     view.pickupFlash = context.pickupFlash / pickupFlashSeconds;
+    // Where a new player most needs the E key they have not found yet.
+    view.useKeyShown = camera.pickups >= 1.0f && camera.energy < rules::meterMax / 3.0f;
     const bool inGame = camera.playing && !context.won;
     view.paused = inGame && context.paused;
     if (inGame && context.soundManager)

@@ -56,6 +56,8 @@ struct FrameView {
     float brightnessShown = 0.0f;
     int pickupsHeld = 0;
     float pickupFlash = 0.0f;
+    // The HUD names the key that uses a pick-up (one held, the light low).
+    bool useKeyShown = false;
     // Written over the frame: the lines of the sounds playing now, and the
     // pause.
     std::vector<std::string> subtitles;
