@@ -5,6 +5,8 @@
 
 #include <glm/common.hpp>
 
+#include "render/FrameView.h"
+
 glm::vec4 hudArea(const std::vector<unsigned char>& rgb, int width, int height) {
     const glm::vec4 everything(0.0f, 0.0f, 1.0f, 1.0f);
     if (width <= 0 || height <= 0 || rgb.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {
@@ -26,6 +28,6 @@ glm::vec4 hudArea(const std::vector<unsigned char>& rgb, int width, int height) 
     return glm::clamp(area, glm::vec4(0.0f), glm::vec4(1.0f));
 }
 
-HudValues hudValues(float fear, float energy) {
-    return {fear / 100.0f, energy / 100.0f};
+HudValues hudValues(const FrameView& view) {
+    return {view.fear / 100.0f, view.energy / 100.0f, view.useKeyShown ? 1 : 0};
 }

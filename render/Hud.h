@@ -4,6 +4,8 @@
 
 #include <glm/vec4.hpp>
 
+struct FrameView;
+
 // The part of the window the HUD can draw on, as (u0, v0, u1, v1) of the
 // full-window layer: the texels of the HUD image that are not black (rows
 // from the bottom, as GL stores them, 3 bytes each) with a texel to spare for
@@ -12,9 +14,11 @@
 // (0, 0, 1, 1) when there is no image.
 glm::vec4 hudArea(const std::vector<unsigned char>& rgb, int width, int height);
 
-// The values the HUD program gets: both meters as 0..1.
+// The values the HUD program gets: both meters as 0..1, and whether the
+// use key shows beside the held orbs.
 struct HudValues {
     float fear = 0.0f;
     float energy = 0.0f;
+    int useKey = 0;
 };
-HudValues hudValues(float fear, float energy);
+HudValues hudValues(const FrameView& view);

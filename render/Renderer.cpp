@@ -575,8 +575,8 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     programs->withoutLamp = variant("#define WITHOUT_LAMP");
     programs->withoutLights = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
     programs->withoutLightsDim = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP\n#define BELOW_SHOULDER");
-    // The pick-up orbs and the brightness bar draw where the image is black.
-    const glm::vec4 extras(0.0625f, 0.034f, 0.3125f, 0.128f);
+    // The pick-up orbs, the use key and the brightness bar draw where the image is black.
+    const glm::vec4 extras(0.0625f, 0.034f, 0.33f, 0.128f);
     const glm::vec4 measured = measureHudArea(imageOf(hudImage.get()));
     hudArea = glm::vec4(glm::min(glm::vec2(measured), glm::vec2(extras)),
                         glm::max(glm::vec2(measured.z, measured.w), glm::vec2(extras.z, extras.w)));
@@ -837,12 +837,13 @@ void Renderer::drawHud(const FrameView& view) {
     program.use();
     bindTexture(hudUnit, imageOf(hudImage.get()));
     scissorTo(hudArea);
-    const HudValues values = hudValues(view.fear, view.energy);
+    const HudValues values = hudValues(view);
     glUniform1i(named(program, "hudTexture"), hudUnit);
     glUniform1f(named(program, "fear"), values.fear);
     glUniform1f(named(program, "energy"), values.energy);
     glUniform1f(named(program, "pickups"), static_cast<float>(view.pickupsHeld));
     glUniform1f(named(program, "pickupFlash"), view.pickupFlash);
+    glUniform1i(named(program, "useKey"), values.useKey);
     glUniform1f(named(program, "brightness"), view.brightness);
     glUniform1f(named(program, "brightnessShown"), view.brightnessShown);
     hudQuad->draw();

@@ -11,12 +11,14 @@
 //   LIGHT (energy)  u 0.0625..0.2625, v 0.111111..0.127778
 //   FEAR  (fear)    u 0.0625..0.2625, v 0.066667..0.083333
 // Drawn on black parts of hud.png, only while there is something to show:
-// one orb per held pick-up right of LIGHT, and the brightness bar under FEAR.
+// one orb per held pick-up right of LIGHT, the use key after them while the
+// game asks for it, and the brightness bar under FEAR.
 uniform sampler2D hudTexture;
 uniform float fear;    // 0..1
 uniform float energy;  // 0..1
 uniform float pickups;          // held, 0..3
 uniform float pickupFlash;      // 1 as E uses one, fading to 0
+uniform int useKey;             // 1: "E" in the slot after the last orb
 uniform float brightness;       // 0.5..2.5
 uniform float brightnessShown;  // seconds the bar is still shown
 
@@ -63,6 +65,22 @@ vec4 orb() {
     return vec4(mix(vec3(1.0, 0.95, 0.7), vec3(0.6, 0.5, 0.25), distance * distance), 1.0);
 }
 
+// The key that uses a pick-up: a pale "E" on a dark key cap, in the slot
+// after the held orbs. Pixels of the 1280x720 layout from the slot's centre.
+vec4 useKeyCap() {
+    vec2 p = texCoord * layoutSize - firstOrb - vec2(pickups * orbSpacing, 0.0);
+    if (length(max(abs(p) - vec2(5.0), vec2(0.0))) > 2.0) {
+        return vec4(0.0);
+    }
+    bool stem = p.x >= -4.0 && p.x < -2.0 && abs(p.y) <= 5.0;
+    bool arms = p.x >= -4.0 && p.x <= 4.0 && abs(p.y) >= 3.0 && abs(p.y) <= 5.0;
+    bool middle = p.x >= -4.0 && p.x <= 2.5 && abs(p.y) <= 1.0;
+    if (stem || arms || middle) {
+        return vec4(1.0, 0.95, 0.7, 1.0);
+    }
+    return vec4(0.14, 0.12, 0.09, 1.0);
+}
+
 // The brightness from 0.5 to 2.5 with a notch where the picture is as made.
 vec4 brightnessBar() {
     float along = (texCoord.x - brightnessTrough.x) / (brightnessTrough.z - brightnessTrough.x);
@@ -83,6 +101,9 @@ void main() {
     } else if (pickups > 0.0 && texCoord.x > energyTrough.z && texCoord.y > energyTrough.y - 0.01 &&
                texCoord.y < energyTrough.w + 0.01) {
         fill = orb();
+        if (fill.a == 0.0 && useKey != 0) {
+            fill = useKeyCap();
+        }
     } else if (brightnessShown > 0.0 && inside(brightnessTrough)) {
         fill = brightnessBar();
     } else if (inside(fearTrough)) {

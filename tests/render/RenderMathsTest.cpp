@@ -1,10 +1,12 @@
 // The render floor's arithmetic, no GL context needed: view and light
 // volumes, the projections, the light's view, screen choice, HUD area.
 #include <cmath>
+#include <tuple>
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
+#include "render/FrameView.h"
 #include "render/Frustum.h"
 #include "render/Hud.h"
 #include "render/Light.h"
@@ -215,5 +217,8 @@ TEST(Hud, AreaCoversLitTexelsAndTheTroughs) {
         for (int i = 0; i < 4; ++i) EXPECT_NEAR(area[i], row.area[i], 1e-6f) << row.x << "," << row.y << " [" << i << "]";
     }
     EXPECT_EQ(hudArea({}, 0, 0), whole);
-    EXPECT_EQ(glm::vec2(hudValues(100.0f, 0.0f).fear, hudValues(100.0f, 0.0f).energy), glm::vec2(1.0f, 0.0f));
+    FrameView view;
+    std::tie(view.fear, view.energy, view.useKeyShown) = std::tuple(100.0f, 0.0f, true);
+    const HudValues values = hudValues(view);
+    EXPECT_EQ(std::tuple(values.fear, values.energy, values.useKey), std::tuple(1.0f, 0.0f, 1));
 }
