@@ -25,6 +25,8 @@ struct Image {
     }
 };
 
+ImageLoads loads;
+
 GLenum pixelFormat(int channels) { return channels == 4 ? GL_BGRA : GL_BGR; }
 
 // Starts a texture with the filters every image gets before any quality change.
@@ -38,6 +40,8 @@ GLuint newTexture() {
 }
 
 }  // namespace
+
+ImageLoads imageLoads() { return loads; }
 
 std::string texturePath(const std::string& name) {
     const std::size_t cut = name.find_last_of("/\\");
@@ -86,6 +90,7 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
         if (readCookedImage(cooked, key, image)) {
             id = newTexture();
             uploadLevels(image, alpha ? GL_RGBA : GL_RGB, pixelFormat(channels));
+            ++loads.readBack;
             return true;
         }
     }
@@ -104,6 +109,7 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
         id = noImage;
         return false;
     }
+    ++loads.decoded;
     // GL refuses a larger image with an error and leaves an unusable texture.
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
@@ -144,6 +150,7 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
                  pixelFormat(channels), GL_UNSIGNED_BYTE, FreeImage_GetBits(converted.bitmap));
     glPixelStorei(GL_UNPACK_ALIGNMENT, oldAlignment);
     glGenerateMipmap(GL_TEXTURE_2D);
+    ++loads.mipmapsMade;
     if (cache) writeCookedImage(cooked, key, readLevels(channels, pixelFormat(channels)));
     return true;
 }

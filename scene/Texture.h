@@ -26,6 +26,16 @@ public:
     GLuint id = noImage;
 };
 
+// What Texture::load did since the program started: images decoded, mipmap
+// chains the driver made, and images whose kept levels were read back
+// instead. A start with every image kept decodes none and makes none.
+struct ImageLoads {
+    int decoded = 0;
+    int mipmapsMade = 0;
+    int readBack = 0;
+};
+ImageLoads imageLoads();
+
 // "Assets/Textures/" + the part of name after its last '/' or '\'.
 std::string texturePath(const std::string& name);
 // Minifying and magnifying filters for the mipmap (0 off, 1 nearest, else

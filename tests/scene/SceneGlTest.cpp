@@ -161,7 +161,11 @@ TEST_F(SceneGl, KeptLevelsComeBackAsTheDriverMadeThemAndOnlyForTheFileAndDriverT
     EXPECT_EQ(loaded("kept"), made);  // made and kept
     const std::string entry = cookedPath("kept", "Assets/Textures/shared.png", 3);
     ASSERT_TRUE(fs::is_regular_file(entry));
-    EXPECT_EQ(loaded("kept"), made);  // read back
+    const ImageLoads before = imageLoads();
+    EXPECT_EQ(loaded("kept"), made);  // read back: not decoded, no mipmaps made, though 3x2
+    const ImageLoads after = imageLoads();
+    EXPECT_EQ(std::tuple(after.decoded, after.mipmapsMade, after.readBack),
+              std::tuple(before.decoded, before.mipmapsMade, before.readBack + 1));
     CookedKey key;  // the same file from another driver: not used
     ASSERT_TRUE(cookedKey("Assets/Textures/shared.png", "another GL", key));
     ASSERT_TRUE(writeCookedImage(entry, key, CookedImage{3, {{1, 1, {9, 9, 9}}}}));
