@@ -2,14 +2,17 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "app/DebugToggles.h"
 #include "app/Frame.h"
 #include "app/GameRules.h"
 #include "app/Subtitles.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
+#include "scene/Texture.h"
 #include "scene/World.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestGame.h"
@@ -68,10 +71,13 @@ TestGame* Frame::shared = nullptr;
 TEST_F(Frame, SpaceStartsAGameFromTheTitleAndAfterLosing) {
     EXPECT_FALSE(frame(keys({})));
     EXPECT_FALSE(frame(keys({Key::W})));  // menus ignore the game's keys
+    frame(tapped(Key::F1));  // help opened on the title closes as the game starts
+    ASSERT_TRUE(game().helpShown);
     game().camera.fear = 40.0f;
     game().camera.energy = 3.0f;
     EXPECT_FALSE(frame(keys({Key::Space})));  // the frame that starts is still a menu frame
     EXPECT_TRUE(game().camera.playing);
+    EXPECT_FALSE(game().helpShown);
     EXPECT_EQ(game().camera.fear, 0.0f);
     EXPECT_EQ(game().camera.energy, 100.0f);
     EXPECT_EQ(game().camera.position, game().camera.startPosition);
@@ -82,6 +88,7 @@ TEST_F(Frame, SpaceStartsAGameFromTheTitleAndAfterLosing) {
     game().camera.fear = 99.99f;
     EXPECT_TRUE(frame(keys({})));
     EXPECT_FALSE(game().camera.playing);
+    EXPECT_EQ(chooseScreen(frameView(game()).screen), ScreenImage::End);
     EXPECT_FALSE(frame(keys({})));
     EXPECT_FALSE(frame(keys({Key::Space})));
     EXPECT_TRUE(game().camera.playing);
@@ -228,7 +235,13 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     frame(keys({}));
     EXPECT_EQ(camera.pickups, 1.0f);
     EXPECT_EQ(game().collectedPickups, std::vector<int>{2});
-    camera.energy = 10.0f;
+    // The HUD names E while one is held and the light is below a third.
+    const struct { float held, energy; bool shown; } hints[] = {{1, 34, false}, {1, 33, true}, {0, 10, false}, {3, 0, true}};
+    for (const auto& hint : hints) {
+        std::tie(camera.pickups, camera.energy) = std::tuple(hint.held, hint.energy);
+        EXPECT_EQ(frameView(game()).useKeyShown, hint.shown) << hint.held << " held, energy " << hint.energy;
+    }
+    std::tie(camera.pickups, camera.energy) = std::tuple(1.0f, 10.0f);
     frame(keys({Key::E}));
     EXPECT_EQ(camera.pickups, 1.0f);  // held: not yet
     game().physicsWorld->setControllerPosition(2.0, 0.5, 0.0);
@@ -236,6 +249,7 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     EXPECT_EQ(camera.pickups, 0.0f);
     EXPECT_GT(camera.energy, 90.0f);
     EXPECT_TRUE(game().collectedPickups.empty());
+    EXPECT_FALSE(frameView(game()).useKeyShown);
     EXPECT_EQ(frameView(game()).pickupFlash, 1.0f);  // the LIGHT bar flashes from full
     for (int i = 0; i < 6; ++i) frame(i == 5 ? tapped(Key::E) : keys({}));
     EXPECT_EQ(frameView(game()).pickupFlash, 0.0f);  // gone, and E with none held starts none
@@ -267,7 +281,21 @@ TEST_F(Frame, SettingKeysInPlayAndF10KeepsThem) {
 TEST_F(Frame, FunctionKeysSwitchOnReleaseAndTheTitleSaysSo) {
     play();
     const int f[] = {Key::F2, Key::F3, Key::F4, Key::F5, Key::F8, Key::F9};
-    for (const int key : f) frame(tapped(key));
+    // The scene's textures take each new quality in the press that sets it.
+    const auto filter = [&](GLenum which) {
+        GLint value = 0;
+        glBindTexture(GL_TEXTURE_2D, filterableTextures(game().sceneObjects).front()->id);
+        glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
+        return value;
+    };
+    for (const int key : f) {
+        frame(tapped(key));
+        if (key == Key::F4) {
+            EXPECT_EQ(filter(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+        } else if (key == Key::F5) {
+            EXPECT_EQ(filter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+        }
+    }
     EXPECT_TRUE(game().showFps);
     EXPECT_TRUE(game().wireframe);
     EXPECT_EQ(game().world->samplingQuality, 0);

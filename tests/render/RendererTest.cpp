@@ -32,7 +32,7 @@ using murk::test::TestGame;
 namespace {
 
 // Each draw with the GL state that decides how it lands.
-struct Draw { std::size_t index; bool toShadowMap, colour, cullFace, blend, depthWrites, filled; };
+struct Draw { std::size_t index; bool toShadowMap, colour, cullFace, blend, depthWrites, filled; PixelRect scissor; };
 
 class Probe : public murk::SceneObject {
 public:
@@ -40,14 +40,16 @@ public:
     Probe(std::size_t i, ShaderProgram* program, Material* m, std::vector<Draw>& log)
         : SceneObject(glm::mat4(1.0f), program, m), index(i), draws(log) {}
     void draw() override {
-        GLint viewport[4] = {}, mode[2] = {};
+        GLint viewport[4] = {}, mode[2] = {}, box[4] = {};
         GLboolean mask[4] = {}, depthMask = GL_FALSE;
         glGetIntegerv(GL_VIEWPORT, viewport);
         glGetIntegerv(GL_POLYGON_MODE, mode);
         glGetBooleanv(GL_COLOR_WRITEMASK, mask);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        const PixelRect scissor = glIsEnabled(GL_SCISSOR_TEST) ? PixelRect{box[0], box[1], box[2], box[3]} : PixelRect{0, 0, 1 << 20, 1 << 20};
         draws.push_back({index, viewport[2] == shadowMapSize, mask[0] == GL_TRUE, glIsEnabled(GL_CULL_FACE) == GL_TRUE,
-                         glIsEnabled(GL_BLEND) == GL_TRUE, depthMask == GL_TRUE, mode[0] == GL_FILL});
+                         glIsEnabled(GL_BLEND) == GL_TRUE, depthMask == GL_TRUE, mode[0] == GL_FILL, scissor});
     }
     std::size_t index;
     std::vector<Draw>& draws;
@@ -113,6 +115,24 @@ TEST(RendererPasses, ObjectRolesDecideWhatEachPassDraws) {
     renderer.draw(v);
     for (const Draw& d : draws) EXPECT_EQ(d.filled, d.toShadowMap) << d.index;
     EXPECT_EQ(indices(draws, false, false), std::vector<std::size_t>{}) << "no depth pass in wireframe";
+
+    // Lit by screen area: probe 4 becomes a room round the eye, and a narrow
+    // cone from beside the eye crosses the view, so its picture is as wide as
+    // the view but not as tall. The rows above and below it are left to the
+    // draw without the torch (the lamp is off).
+    std::tie(owned[4]->minX, owned[4]->maxX, owned[4]->minY, owned[4]->maxY, owned[4]->minZ, owned[4]->maxZ) = std::tuple(-50.0f, 50.0f, -50.0f, 50.0f, -1.0f, 50.0f);
+    v.wireframe = v.transparency = false;
+    v.flashlight = SpotLight{{2, 0, 1}, {0.866f, 0, -0.5f}, 0.99f, 1.0f, v.up};
+    v.lamp.intensity = 0.0f;
+    renderer.setShortcuts({});
+    draws.clear();
+    renderer.draw(v);
+    std::vector<PixelRect> room;
+    for (const Draw& d : draws)
+        if (d.index == 4 && d.colour && !d.toShadowMap) room.push_back(d.scissor);
+    ASSERT_EQ(room.size(), 2u);
+    EXPECT_TRUE(room[0].x == 0 && room[0].width == setup.width && room[0].y > 0 && room[0].y + room[0].height < setup.height);
+    EXPECT_TRUE(room[1].covers(setup.width, setup.height)) << room[1].width << " x " << room[1].height;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -293,16 +313,25 @@ TEST(Window, BrightnessAndTheHudsPickupsBarAndFlash) {
     if (!test.ok()) GTEST_SKIP() << "no display or GL context";
     GameContext& c = test.game();
     test.startPlaying();  // LIGHT full
-    const auto drawn = [&](float brightness, float pickups, float shown, float flash) {
+    const auto drawn = [&](float brightness, float pickups, float shown, float flash, bool useKey = false) {
         std::tie(c.settings.brightness, c.camera.pickups, c.brightnessShown, c.pickupFlash) = std::tuple(brightness, pickups, shown, flash);
-        c.renderer->draw(frameView(c));
+        FrameView view = frameView(c);
+        view.useKeyShown = useKey;
+        c.renderer->draw(view);
         return test.pixels();
     };
     const auto mean = [](const std::vector<unsigned char>& rgb) { return std::accumulate(rgb.begin(), rgb.end(), 0.0) / double(rgb.size()); };
     const std::vector<unsigned char> made = drawn(1.0f, 0, 0, 0);
     EXPECT_GT(mean(drawn(1.6f, 0, 0, 0)), mean(made) * 1.5);
     EXPECT_LT(mean(drawn(0.7f, 0, 0, 0)), mean(made) * 0.7);
-    EXPECT_NE(drawn(1.0f, 2, 0, 0), drawn(1.0f, 3, 0, 0));
+    // As many orbs as pick-ups held: runs of changed pixels along the orbs' row.
+    for (int held = 0; held <= 3; ++held) {
+        const std::vector<unsigned char> now = drawn(1.0f, float(held), 0, 0);
+        int orbs = 0;
+        for (std::size_t x = 84, at = (21 * 320 + x) * 3; x < 112; ++x, at += 3)
+            orbs += now[at] != made[at] && now[at - 3] == made[at - 3];
+        EXPECT_EQ(orbs, held);
+    }
     // At 320 x 180: orbs at x 84..100, y 18..25; bar at x 20..84, y 6..8; LIGHT's fill at x 20..84, y 20..23.
     struct Mark { float pickups, shown, flash; int x0, y0, x1, y1, least; };
     for (const Mark& m : {Mark{2, 0, 0, 84, 17, 100, 26, 4}, Mark{0, 1, 0, 18, 5, 86, 9, 40},
@@ -311,6 +340,10 @@ TEST(Window, BrightnessAndTheHudsPickupsBarAndFlash) {
         EXPECT_GT(inside, m.least) << m.pickups << m.shown << m.flash;
         EXPECT_EQ(outside, 0) << m.pickups << m.shown << m.flash;
     }
+    // The use key in the slot after two orbs, x 96..100.
+    const auto [key, elsewhere] = changed(drawn(1.0f, 2, 0, 0), drawn(1.0f, 2, 0, 0, true), 320, 95, 18, 101, 26);
+    EXPECT_GT(key, 6);
+    EXPECT_EQ(elsewhere, 0);
 }
 
 }  // namespace
