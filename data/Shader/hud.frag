@@ -69,8 +69,12 @@ vec4 orb() {
 // after the held orbs. Pixels of the 1280x720 layout from the slot's centre.
 vec4 useKeyCap() {
     vec2 p = texCoord * layoutSize - firstOrb - vec2(pickups * orbSpacing, 0.0);
-    if (length(max(abs(p) - vec2(5.0), vec2(0.0))) > 2.0) {
+    float outside = length(max(abs(p) - vec2(5.0), vec2(0.0)));
+    if (outside > 2.0) {
         return vec4(0.0);
+    }
+    if (outside > 1.0) {
+        return vec4(0.55, 0.52, 0.45, 1.0);  // the cap's edge, as the troughs are framed
     }
     bool stem = p.x >= -4.0 && p.x < -2.0 && abs(p.y) <= 5.0;
     bool arms = p.x >= -4.0 && p.x <= 4.0 && abs(p.y) >= 3.0 && abs(p.y) <= 5.0;
