@@ -7,9 +7,12 @@
 
 #include "app/Frame.h"
 #include "app/GameRules.h"
+#include "app/GameSetup.h"
 #include "app/Subtitles.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
+#include "scene/ObjectRoles.h"
+#include "scene/SceneObject.h"
 #include "scene/World.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestGame.h"
@@ -228,6 +231,10 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     frame(keys({}));
     EXPECT_EQ(camera.pickups, 1.0f);
     EXPECT_EQ(game().collectedPickups, std::vector<int>{2});
+    const auto& objects = game().sceneObjects;
+    const glm::mat4& third = objects[objectRole::firstPickup(objects.size()) + 2]->modelMatrix;
+    const glm::vec4 itsPlace(level::pickupPositions[2], 1.0f);
+    EXPECT_NE(third[3], itsPlace) << "carried";
     camera.energy = 10.0f;
     frame(keys({Key::E}));
     EXPECT_EQ(camera.pickups, 1.0f);  // held: not yet
@@ -236,6 +243,7 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     EXPECT_EQ(camera.pickups, 0.0f);
     EXPECT_GT(camera.energy, 90.0f);
     EXPECT_TRUE(game().collectedPickups.empty());
+    EXPECT_EQ(third[3], itsPlace) << "used: back at its place";
     EXPECT_EQ(frameView(game()).pickupFlash, 1.0f);  // the LIGHT bar flashes from full
     for (int i = 0; i < 6; ++i) frame(i == 5 ? tapped(Key::E) : keys({}));
     EXPECT_EQ(frameView(game()).pickupFlash, 0.0f);  // gone, and E with none held starts none
