@@ -57,7 +57,7 @@ std::vector<std::string> parseSubtitles(const std::string& text, std::vector<std
         }
         if (!found) skip(at + "no sound named \"" + name + "\"");
     }
-    if (skipped > linesNamed) warnings.push_back("and " + std::to_string(skipped - linesNamed) + " more lines skipped");
+    if (skipped > linesNamed) warnings.push_back("lines skipped in all: " + std::to_string(skipped));
     return table;
 }
 

@@ -10,7 +10,7 @@ class SoundManager;
 // The text for each game sound in gameSounds order, empty for sounds
 // without a line. A missing file gives no subtitles; a line that names no
 // sound, or is over 500 bytes long, is left out: the first three are said in
-// `warnings`, the rest counted in one more. Only the first MiB of a file is read.
+// `warnings`, and more than that are counted in one more. Only the first MiB of a file is read.
 std::vector<std::string> parseSubtitles(const std::string& text, std::vector<std::string>& warnings);
 std::vector<std::string> loadSubtitles(const std::string& path);
 
