@@ -5,6 +5,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "app/GameContext.h"
+#include "app/GameSetup.h"
 #include "scene/ObjectRoles.h"
 #include "scene/SceneObject.h"
 
@@ -44,8 +45,13 @@ void holdCarriedObjects(GameContext& context) {
     const std::size_t first = objectRole::firstPickup(objects.size());
     const std::vector<int>& collected = context.collectedPickups;
     for (std::size_t i = first; i < objects.size(); ++i) {
-        const auto at = std::find(collected.begin(), collected.end(), static_cast<int>(i - first));
-        if (at == collected.end()) continue;
+        const std::size_t k = i - first;
+        const auto at = std::find(collected.begin(), collected.end(), static_cast<int>(k));
+        if (at == collected.end()) {
+            // Not carried, or used: back at its place, to be collected again.
+            objects[i]->modelMatrix = glm::translate(glm::mat4(1.0f), level::pickupPositions[k]);
+            continue;
+        }
         const auto listPosition = static_cast<std::size_t>(at - collected.begin());
         objects[i]->modelMatrix = collectedPickupMatrix(context.camera, listPosition, context.lampSwing);
     }

@@ -18,5 +18,5 @@ glm::mat4 heldLightMatrix(const Camera& camera);
 glm::mat4 collectedPickupMatrix(const Camera& camera, std::size_t listPosition, const rules::LampSwing& swing);
 
 // Puts the held light and every collected pick-up where the player carries
-// them. A pick-up that is used keeps its last carried place.
+// them; the others (a used one too) stand at their places in the level.
 void holdCarriedObjects(GameContext& context);

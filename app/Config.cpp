@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <vector>
 
@@ -18,6 +19,43 @@ bool valueOf(const std::string& line, std::string& value) {
     if (at == std::string::npos) return false;
     value = line.substr(at + 3);
     return true;
+}
+
+// The labels of the shipped file, by line; null where no setting is read.
+constexpr const char* shippedLabels[configLineCount] = {
+    nullptr, "window width", "window height", "windowed", "refresh rate", "ambient light", nullptr, nullptr,
+    "shadow map size", nullptr, nullptr, "start x", "start y", "start z", "horizontal angle", "vertical angle",
+    "mouse speed", "walk speed", "game pad look speed", "game pad walk speed", nullptr, nullptr, "freeze meters",
+    "subtitles", "brightness", "invert mouse and pad look"};
+
+// Letters and digits before any remark in brackets, in lower case: "Mouse-Speed" is "mousespeed".
+std::string labelKey(const std::string& label) {
+    std::string key;
+    for (char c : label.substr(0, label.find('('))) {
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0)
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
+// A label that is the expected one, shortened or lengthened, is taken as it.
+bool labelFits(const std::string& label, const char* expected) {
+    if (expected == nullptr) return false;
+    const std::string have = labelKey(label);
+    const std::string want = labelKey(expected);
+    return !have.empty() && (want.find(have) != std::string::npos || have.find(want) != std::string::npos);
+}
+
+// A line moved by one added or removed above it sends every value after it
+// to another setting: say so, line by line, though the values stand.
+void checkLabel(int number, const std::string& line, std::ostream* warnings) {
+    const char* expected = shippedLabels[number - 1];
+    const std::string label = line.substr(0, line.find(" = "));
+    if (warnings == nullptr || labelFits(label, expected)) return;
+    *warnings << "CONFIG.txt line " << number << ": \"" << label << "\" stands where "
+              << (expected != nullptr ? '"' + std::string(expected) + "\" belongs; its value is read as that"
+                                      : std::string("no setting belongs; its value is ignored"))
+              << " (settings go by line number)\n";
 }
 
 }  // namespace
@@ -56,12 +94,13 @@ void applyConfigDefaults(Settings& settings, Camera& camera) {
     camera.invertY = false;
 }
 
-void readConfig(std::istream& in, Settings& settings, Camera& camera) {
+void readConfig(std::istream& in, Settings& settings, Camera& camera, std::ostream* warnings) {
     std::string line;
     std::string value;
     for (int number = 1; number <= configLineCount && std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!valueOf(line, value)) continue;
+        checkLabel(number, line, warnings);
         switch (number) {
         case 2: settings.width = configInt(value); break;
         case 3: settings.height = configInt(value); break;
@@ -87,7 +126,7 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera) {
     }
 }
 
-bool loadConfig(const std::string& path, Settings& settings, Camera& camera) {
+bool loadConfig(const std::string& path, Settings& settings, Camera& camera, std::ostream* warnings) {
     applyConfigDefaults(settings, camera);
     std::ifstream file(path, std::ios::binary);
     std::string text;
@@ -100,7 +139,7 @@ bool loadConfig(const std::string& path, Settings& settings, Camera& camera) {
     // A folder opens but reads nothing; a binary file has no " = " lines or has NULs.
     if (file.bad() || !anyValue || text.find('\0') != std::string::npos) return false;
     std::istringstream in(text);
-    readConfig(in, settings, camera);
+    readConfig(in, settings, camera, warnings);
     return true;
 }
 

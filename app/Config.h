@@ -1,6 +1,7 @@
 #pragma once
 
 #include <istream>
+#include <ostream>
 #include <string>
 
 class Camera;
@@ -37,13 +38,14 @@ inline constexpr int invertY = 26;
 void applyConfigDefaults(Settings& settings, Camera& camera);
 
 // Reads the lines of a config file over the values already there; a line
-// that is absent or has no " = " keeps its value.
-void readConfig(std::istream& in, Settings& settings, Camera& camera);
+// that is absent or has no " = " keeps its value. A line whose label is not
+// the setting read on it (an added or lost line above it) gets a warning.
+void readConfig(std::istream& in, Settings& settings, Camera& camera, std::ostream* warnings = nullptr);
 
 // Defaults, then the file at `path`. Returns false when the file cannot be
 // read, or its first lines are no settings text (no line with " = ", or NUL
 // bytes): the defaults stand and the caller reports it.
-bool loadConfig(const std::string& path, Settings& settings, Camera& camera);
+bool loadConfig(const std::string& path, Settings& settings, Camera& camera, std::ostream* warnings = nullptr);
 
 // The value conversions of the file: C atoi and atof, except that integers
 // beyond int's range stop at its limits. Only exactly "TRUE" is true.

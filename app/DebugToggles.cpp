@@ -11,7 +11,7 @@ void FrameRateCounter::count(double dt) {
     } else {
         framesPerSecond = frameCount;
         frameTime = dt;
-        frameCount = 0;
+        frameCount = 1;  // this frame's time opens the next window, so it counts there
     }
 }
 

@@ -20,7 +20,7 @@ struct FrameRateCounter {
     int framesPerSecond = 0;  // 0 until the first window has closed
 
     // Once per playing frame. The frame that closes a window opens the next
-    // one with its time but is not counted in it.
+    // one with its time and is counted there.
     void count(double dt);
     // Integer part of 1000 / framesPerSecond, 0 while there is no rate yet.
     int frameMilliseconds() const;

@@ -14,6 +14,7 @@
 #include <iostream>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -83,12 +84,22 @@ bool DemoSession::load(std::string& error) {
         return true;
     }
     if (options.mode != CommandLine::Mode::Replay && options.mode != CommandLine::Mode::Timedemo) return true;
-    demo::Demo demo;
-    if (!demo::loadDemo(options.demoPath, demo, error)) {
+    if (options.mode == CommandLine::Mode::Timedemo) {
+        // Asked before the run, like a recording's file.
+        const std::filesystem::path folder = std::filesystem::path(options.report).parent_path();
+        const std::string name = folder.empty() ? "." : folder.string();
+        std::error_code ignored;
+        if (!std::filesystem::is_directory(name, ignored) || ::access(name.c_str(), W_OK) != 0) {
+            error = "report " + options.report + ": cannot be written";
+            return false;
+        }
+    }
+    demo::Playback demo;
+    if (!demo::openDemo(options.demoPath, demo, error)) {
         error = "demo " + options.demoPath + ": " + error;
         return false;
     }
-    if (demo.frames.empty()) {
+    if (demo.frameCount() == 0) {
         error = "demo " + options.demoPath + ": no frames";
         return false;
     }
@@ -129,10 +140,7 @@ void DemoSession::frameBegins() {
     }
     // A replay keeps the recorded pace where the machine is faster; a timedemo runs flat out.
     if (options.mode == CommandLine::Mode::Replay && replayer && !replayer->finished()) {
-        const auto& recorded = replayer->demo().frames;
-        const double due = demo::clockSeconds(recorded[static_cast<std::size_t>(replayer->frame())].clockMicros) -
-                           demo::clockSeconds(recorded.front().clockMicros);
-        const double ahead = due - seconds(now - runStart);
+        const double ahead = replayer->recordedSeconds() - seconds(now - runStart);
         if (ahead > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(ahead));
     }
     frame = TimedemoFrame {};
@@ -190,7 +198,7 @@ int DemoSession::finish(GameContext& context, Window& window) {
     if (!replayer) return 0;
 
     if (replayer->finished()) {
-        const std::string differences = endStateDifferences(replayer->demo().endState, describeEndState(context));
+        const std::string differences = endStateDifferences(replayer->endState(), describeEndState(context));
         if (differences.empty()) {
             std::cout << "replay ends as recorded" << std::endl;
         } else {

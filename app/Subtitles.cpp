@@ -7,8 +7,15 @@
 
 #include "audio/GameSounds.h"
 #include "audio/SoundManager.h"
+#include "platform/AtomicFile.h"
 
 namespace {
+
+// The shipped file is a few hundred bytes and its longest line under a
+// hundred: far more than either is a wrong file, not subtitles.
+constexpr std::size_t maxFileBytes = 1 << 20;
+constexpr std::size_t maxLineBytes = 500;
+constexpr std::size_t linesNamed = 3;  // skipped lines said one by one, the rest counted
 
 std::string fileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
@@ -24,33 +31,52 @@ std::vector<std::string> parseSubtitles(const std::string& text, std::vector<std
     std::vector<std::string> table(std::size(gameSounds));
     std::istringstream in(text);
     std::string line;
+    std::size_t skipped = 0;
+    const auto skip = [&](const std::string& why) {
+        if (++skipped <= linesNamed) warnings.push_back(why);
+    };
     for (int number = 1; std::getline(in, line); ++number) {
         if (trimmed(line).empty()) continue;
+        const std::string at = "line " + std::to_string(number) + ": ";
+        if (line.size() > maxLineBytes) {
+            skip(at + "longer than " + std::to_string(maxLineBytes) + " bytes");
+            continue;
+        }
         std::size_t split = line.find('\t');
-        std::size_t skip = 1;
+        std::size_t separator = 1;
         if (split == std::string::npos) {
             split = line.find(" = ");
-            skip = 3;
+            separator = 3;
         }
         const std::string name = split == std::string::npos ? "" : fileName(trimmed(line.substr(0, split)));
         bool found = false;
         for (std::size_t i = 0; i < table.size() && !name.empty(); ++i) {
             if (fileName(gameSounds[i].path) != name) continue;
-            table[i] = trimmed(line.substr(split + skip));
+            table[i] = trimmed(line.substr(split + separator));
             found = true;
         }
-        if (!found) warnings.push_back("line " + std::to_string(number) + ": no sound named \"" + name + "\"");
+        if (!found) skip(at + "no sound named \"" + name + "\"");
     }
+    if (skipped > linesNamed) warnings.push_back("lines skipped in all: " + std::to_string(skipped));
     return table;
 }
 
 std::vector<std::string> loadSubtitles(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) {
+    std::ifstream file;
+    if (isRegularFile(path)) file.open(path, std::ios::binary);  // a FIFO would keep the game waiting
+    if (!file.is_open()) {
         std::cout << path << " could not be read: no subtitles" << std::endl;
         return std::vector<std::string>(std::size(gameSounds));
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text(maxFileBytes + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > maxFileBytes) {
+        text.resize(maxFileBytes);
+        text.erase(text.find_last_of('\n') + 1);  // the cut line goes too
+        std::cout << path << " is larger than " << maxFileBytes << " bytes: only the lines before that are read"
+                  << std::endl;
+    }
     std::vector<std::string> warnings;
     std::vector<std::string> table = parseSubtitles(text, warnings);
     for (const std::string& warning : warnings) std::cout << path << " " << warning << std::endl;

@@ -9,7 +9,8 @@ class SoundManager;
 // then a tab or " = ", then the words shown while it plays.
 // The text for each game sound in gameSounds order, empty for sounds
 // without a line. A missing file gives no subtitles; a line that names no
-// sound is left out and said in `warnings`.
+// sound, or is over 500 bytes long, is left out: the first three are said in
+// `warnings`, and more than that are counted in one more. Only the first MiB of a file is read.
 std::vector<std::string> parseSubtitles(const std::string& text, std::vector<std::string>& warnings);
 std::vector<std::string> loadSubtitles(const std::string& path);
 

@@ -1,10 +1,13 @@
 #include "platform/DemoFile.h"
 
+#include "platform/AtomicFile.h"
+
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace demo {
 
@@ -233,8 +236,10 @@ std::string encode(const Demo& demo) {
     return w.out;
 }
 
-bool decode(const std::string& bytes, Demo& demo, std::string& error) {
-    demo = Demo {};
+namespace {
+
+// What the header and the file's size alone can tell; `bytes` holds at least the header.
+bool checkHeader(const std::string& bytes, std::uint64_t fileSize, std::uint32_t& frameCount, std::string& error) {
     if (bytes.size() < sizeof magic || std::memcmp(bytes.data(), magic, sizeof magic) != 0) {
         error = "not a Murkhaven demo";
         return false;
@@ -243,8 +248,8 @@ bool decode(const std::string& bytes, Demo& demo, std::string& error) {
     header.at = sizeof magic;
     std::uint64_t version = 0;
     std::uint64_t flags = 0;
-    std::uint64_t frameCount = 0;
-    if (!header.fixed(version, 2) || !header.fixed(flags, 2) || !header.fixed(frameCount, 4)) {
+    std::uint64_t frames = 0;
+    if (!header.fixed(version, 2) || !header.fixed(flags, 2) || !header.fixed(frames, 4)) {
         error = "truncated: the header is incomplete";
         return false;
     }
@@ -257,30 +262,50 @@ bool decode(const std::string& bytes, Demo& demo, std::string& error) {
         error = "unknown flags " + std::to_string(flags);
         return false;
     }
-    // Every frame takes at least two bytes: this bounds the allocation.
-    if (frameCount > (bytes.size() - headerSize) / 2 + 1) {
-        error = "truncated: " + std::to_string(frameCount) + " frames announced, the file is too short";
+    // Every frame takes at least two bytes.
+    if (frames > (fileSize - headerSize) / 2 + 1) {
+        error = "truncated: " + std::to_string(frames) + " frames announced, the file is too short";
         return false;
     }
+    frameCount = static_cast<std::uint32_t>(frames);
+    return true;
+}
 
-    Reader r(bytes, bytes.size());
+// False at the end of the data or with r.bad set.
+bool readFrame(Reader& r, Frame& frame, std::uint64_t& clock) {
+    std::uint64_t advance = 0;
+    std::uint64_t changes = 0;
+    if (!r.varint(advance) || !r.varint(changes)) return false;
+    if (changes > maxChangesPerFrame) r.bad = true;
+    // Every change takes at least three bytes: more than fit cannot be there.
+    if (r.bad || changes > (r.size - r.at) / 3) return false;
+    clock += advance;
+    frame.clockMicros = clock;
+    frame.changes.resize(changes);
+    for (Change& change : frame.changes)
+        if (!readChange(r, change)) return false;
+    return true;
+}
+
+bool unpack(Playback& playback, Demo& demo) {
+    for (Frame frame; playback.next(frame);) demo.frames.push_back(frame);
+    demo.endState = playback.endState();
+    return true;
+}
+
+}  // namespace
+
+bool Playback::open(std::string demoBytes, std::string& error) {
+    *this = Playback {};
+    if (!checkHeader(demoBytes, demoBytes.size(), frames, error)) return false;
+    Reader r(demoBytes, demoBytes.size());
     r.at = headerSize;
-    std::uint64_t clock = 0;
-    demo.frames.resize(frameCount);
-    for (std::uint64_t f = 0; f < frameCount; ++f) {
-        Frame& frame = demo.frames[f];
-        std::uint64_t advance = 0;
-        std::uint64_t changes = 0;
-        bool ok = r.varint(advance) && r.varint(changes);
-        // Every change takes at least three bytes: more than fit cannot be there.
-        if (ok && changes > (r.size - r.at) / 3) ok = false;
-        clock += advance;
-        frame.clockMicros = clock;
-        if (ok) frame.changes.resize(changes);
-        for (std::uint64_t c = 0; ok && c < changes; ++c) ok = readChange(r, frame.changes[c]);
-        if (!ok) {
+    std::uint64_t readClock = 0;
+    Frame frame;
+    for (std::uint32_t f = 0; f < frames; ++f) {
+        if (!readFrame(r, frame, readClock)) {
             error = (r.bad ? "damaged: bad record in frame " : "truncated: ends in frame ") +
-                    std::to_string(f + 1) + " of " + std::to_string(frameCount);
+                    std::to_string(f + 1) + " of " + std::to_string(frames);
             return false;
         }
     }
@@ -289,20 +314,48 @@ bool decode(const std::string& bytes, Demo& demo, std::string& error) {
         error = endLength > maxEndState ? "damaged: bad end record" : "truncated: the end record is missing";
         return false;
     }
-    demo.endState = bytes.substr(r.at, endLength);
+    std::string endText = demoBytes.substr(r.at, endLength);
     r.at += endLength;
     const std::size_t checked = r.at;
     std::uint64_t stored = 0;
     r.fixed(stored, 4);
-    if (r.at != bytes.size()) {
-        error = "damaged: " + std::to_string(bytes.size() - r.at) + " bytes after the end";
+    if (r.at != demoBytes.size()) {
+        error = "damaged: " + std::to_string(demoBytes.size() - r.at) + " bytes after the end";
         return false;
     }
-    if (stored != crc32(bytes, checked)) {
+    if (stored != crc32(demoBytes, checked)) {
         error = "damaged: checksum mismatch";
         return false;
     }
+    const std::uint32_t frameCount = frames;
+    *this = Playback {};
+    bytes = std::move(demoBytes);
+    end = std::move(endText);
+    frames = frameCount;
+    rewind();
     return true;
+}
+
+bool Playback::next(Frame& frame) {
+    if (handedOut >= frames) return false;
+    Reader r(bytes, bytes.size());
+    r.at = at;
+    if (!readFrame(r, frame, clock)) return false;  // checked by open
+    at = r.at;
+    ++handedOut;
+    return true;
+}
+
+void Playback::rewind() {
+    at = headerSize;
+    handedOut = 0;
+    clock = 0;
+}
+
+bool decode(const std::string& bytes, Demo& demo, std::string& error) {
+    demo = Demo {};
+    Playback playback;
+    return playback.open(bytes, error) && unpack(playback, demo);
 }
 
 bool saveDemo(const std::string& path, const Demo& demo, std::string& error) {
@@ -317,15 +370,39 @@ bool saveDemo(const std::string& path, const Demo& demo, std::string& error) {
     return true;
 }
 
-bool loadDemo(const std::string& path, Demo& demo, std::string& error) {
+bool openDemo(const std::string& path, Playback& playback, std::string& error) {
+    std::error_code failed;
+    if (!isRegularFile(path)) {
+        error = std::filesystem::exists(path, failed) ? "not a regular file" : "cannot open " + path;
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const std::uintmax_t size = std::filesystem::file_size(path, failed);
+    if (!in || failed) {
         error = "cannot open " + path;
         return false;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return decode(bytes.str(), demo, error);
+    std::string bytes(std::min<std::uintmax_t>(size, headerSize), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::uint32_t frames = 0;
+    if (!checkHeader(bytes, size, frames, error)) return false;
+    if (size > maxFileBytes) {
+        error = "too large: " + std::to_string(size) + " bytes, at most " + std::to_string(maxFileBytes);
+        return false;
+    }
+    bytes.resize(size);
+    in.read(bytes.data() + headerSize, static_cast<std::streamsize>(size - headerSize));
+    if (static_cast<std::uintmax_t>(in.gcount()) != size - headerSize) {
+        error = "truncated: the file got shorter while it was read";
+        return false;
+    }
+    return playback.open(std::move(bytes), error);
+}
+
+bool loadDemo(const std::string& path, Demo& demo, std::string& error) {
+    demo = Demo {};
+    Playback playback;
+    return openDemo(path, playback, error) && unpack(playback, demo);
 }
 
 AnswerState::AnswerState() : down(cursorChannel, false), queries(channelCount, 0) {}

@@ -25,6 +25,11 @@ constexpr std::uint32_t channelCount = focusChannel + 1;
 
 // Queries of one channel in one frame beyond this are not recorded.
 constexpr std::uint32_t maxQueriesPerFrame = 4096;
+// Far more answers than a frame of the game asks for; a frame with more is
+// damage, and the bound keeps one frame's memory small.
+constexpr std::uint32_t maxChangesPerFrame = 4096;
+// A demo is kept in memory as its bytes; hours of play fit many times over.
+constexpr std::uint64_t maxFileBytes = 256ull << 20;
 
 // The cursor as the game read it. Normally the offset from where the game
 // last put the cursor, so a replay in another window size looks the same;
@@ -69,7 +74,33 @@ std::string encode(const Demo& demo);
 bool decode(const std::string& bytes, Demo& demo, std::string& error);
 
 bool saveDemo(const std::string& path, const Demo& demo, std::string& error);
+// The whole demo as frames; for tools and tests (a frame takes more memory than its bytes).
 bool loadDemo(const std::string& path, Demo& demo, std::string& error);
+
+// A demo checked whole, then handed out frame by frame from its bytes, so
+// that a replay holds little more than the file however many frames it has.
+class Playback {
+public:
+    // False with a one-line reason, as decode.
+    bool open(std::string bytes, std::string& error);
+    std::uint32_t frameCount() const { return frames; }
+    const std::string& endState() const { return end; }
+    // The next frame in order; false after the last.
+    bool next(Frame& frame);
+    void rewind();
+
+private:
+    std::string bytes;
+    std::string end;
+    std::uint32_t frames = 0;
+    std::uint32_t handedOut = 0;
+    std::size_t at = 0;
+    std::uint64_t clock = 0;
+};
+
+// Reads the header before the rest, and only from a regular file no larger
+// than maxFileBytes: a device or a FIFO is refused unread.
+bool openDemo(const std::string& path, Playback& playback, std::string& error);
 
 // What the game would be told now: the recorder keeps one to see what
 // changed, the replayer one to answer from. Both count queries the same way.

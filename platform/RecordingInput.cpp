@@ -12,6 +12,7 @@ bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == st
 RecordingInput::RecordingInput(InputSource& inputDevice) : device(inputDevice) {}
 
 void RecordingInput::record(const demo::Change& change) {
+    if (current.changes.size() >= demo::maxChangesPerFrame) return;  // a reader would refuse the frame
     answers.apply(change);
     current.changes.push_back(change);
 }

@@ -2,13 +2,34 @@
 
 #include <utility>
 
-ReplayInput::ReplayInput(demo::Demo demoRecording, InputSource* titleWindow)
-    : recording(std::move(demoRecording)), window(titleWindow) {}
+ReplayInput::ReplayInput(demo::Playback demoRecording, InputSource* titleWindow)
+    : recording(std::move(demoRecording)), window(titleWindow) {
+    recording.rewind();
+    if (recording.next(current)) firstClock = current.clockMicros;
+}
+
+namespace {
+
+demo::Playback played(const demo::Demo& recording) {
+    demo::Playback playback;
+    std::string ignored;
+    playback.open(demo::encode(recording), ignored);
+    return playback;
+}
+
+}  // namespace
+
+ReplayInput::ReplayInput(const demo::Demo& demoRecording, InputSource* titleWindow)
+    : ReplayInput(played(demoRecording), titleWindow) {}
+
+double ReplayInput::recordedSeconds() const {
+    return demo::clockSeconds(current.clockMicros) - demo::clockSeconds(firstClock);
+}
 
 void ReplayInput::answer(std::uint32_t channel) {
     const std::uint32_t query = answers.nextQuery(channel);
     if (finished()) return;
-    for (const demo::Change& change : recording.frames[static_cast<std::size_t>(frameIndex)].changes) {
+    for (const demo::Change& change : current.changes) {
         if (change.channel == channel && change.query == query) {
             answers.apply(change);
             ++applied;
@@ -40,12 +61,7 @@ void ReplayInput::setCursorPosition(double x, double y) {
     answers.setY = y;
 }
 
-double ReplayInput::time() {
-    if (recording.frames.empty()) return 0.0;
-    const std::size_t last = recording.frames.size() - 1;
-    const std::size_t f = static_cast<std::size_t>(frameIndex) < last ? static_cast<std::size_t>(frameIndex) : last;
-    return demo::clockSeconds(recording.frames[f].clockMicros);
-}
+double ReplayInput::time() { return demo::clockSeconds(current.clockMicros); }
 
 bool ReplayInput::gamepad(GamepadState& state) {
     answer(demo::padChannel);
@@ -65,9 +81,10 @@ void ReplayInput::setWindowTitle(const std::string& title) {
 
 void ReplayInput::endFrame() {
     if (!finished()) {
-        const std::size_t recorded = recording.frames[static_cast<std::size_t>(frameIndex)].changes.size();
-        if (applied != recorded && firstDivergence < 0) firstDivergence = frameIndex;
+        if (applied != current.changes.size() && firstDivergence < 0) firstDivergence = frameIndex;
         ++frameIndex;
+        demo::Frame following;
+        if (recording.next(following)) current = std::move(following);
     }
     applied = 0;
     answers.newFrame();

@@ -10,7 +10,8 @@
 // is left alone. After the last recorded frame every answer stays as it was.
 class ReplayInput : public InputSource {
 public:
-    explicit ReplayInput(demo::Demo recording, InputSource* window = nullptr);
+    explicit ReplayInput(demo::Playback recording, InputSource* window = nullptr);
+    explicit ReplayInput(const demo::Demo& recording, InputSource* window = nullptr);
 
     bool keyDown(int key) override;
     bool mouseButtonDown(int button) override;
@@ -24,12 +25,14 @@ public:
 
     // Frames replayed so far (a frame ends with endFrame).
     int frame() const { return frameIndex; }
-    int frameCount() const { return static_cast<int>(recording.frames.size()); }
+    int frameCount() const { return static_cast<int>(recording.frameCount()); }
     bool finished() const { return frameIndex >= frameCount(); }
     // The first frame whose recorded answers were not all asked for, which
     // means the game took another path than when it was recorded; -1 if none.
     int divergedAt() const { return firstDivergence; }
-    const demo::Demo& demo() const { return recording; }
+    const std::string& endState() const { return recording.endState(); }
+    // The recorded clock of the frame now replayed, from the first frame's.
+    double recordedSeconds() const;
     // Where titles go from now on (the window's input), or nowhere.
     void sendTitlesTo(InputSource* titleWindow) { window = titleWindow; }
 
@@ -39,7 +42,9 @@ private:
     // Applies the recorded change for this query, if there is one.
     void answer(std::uint32_t channel);
 
-    demo::Demo recording;
+    demo::Playback recording;
+    demo::Frame current;  // stays the last after the end
+    std::uint64_t firstClock = 0;
     InputSource* window;
     demo::AnswerState answers;
     int frameIndex = 0;

@@ -1,6 +1,7 @@
 #include "render/TextRenderer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -11,8 +12,15 @@ namespace {
 
 constexpr int atlasWidth = 1024;
 constexpr int gap = 8;
-constexpr char firstChar = ' ';
-constexpr char lastChar = '~';
+constexpr char32_t replacementMark = 0xFFFD;
+constexpr char32_t ellipsis = 0x2026;
+
+// What the atlas holds, where the font has it: ASCII, Latin-1 and Latin
+// Extended-A, Greek, Cyrillic, general punctuation, the euro sign and the
+// replacement mark.
+constexpr std::pair<char32_t, char32_t> atlasRanges[] = {
+    {0x20, 0x7E}, {0xA0, 0x17F}, {0x370, 0x3FF}, {0x400, 0x4FF}, {0x2010, 0x205E}, {0x20AC, 0x20AC},
+    {replacementMark, replacementMark}};
 
 const char* const vertexSource = R"(#version 330 core
 layout(location = 0) in vec4 corner;  // window position in -1..1, atlas uv
@@ -53,7 +61,44 @@ struct FontFile {
 
 float pixels26(FT_Pos value) { return static_cast<float>(value) / 64.0f; }
 
+// The length of the sequence a lead byte starts and the smallest code point
+// it may carry (anything below is an over-long form); 0 for no lead byte.
+int sequenceLength(unsigned char lead, char32_t& smallest) {
+    const struct {
+        unsigned char low, high;
+        int length;
+        char32_t smallest;
+    } leads[] = {{0x00, 0x7F, 1, 0}, {0xC2, 0xDF, 2, 0x80}, {0xE0, 0xEF, 3, 0x800}, {0xF0, 0xF4, 4, 0x10000}};
+    for (const auto& l : leads) {
+        if (lead < l.low || lead > l.high) continue;
+        smallest = l.smallest;
+        return l.length;
+    }
+    return 0;
+}
+
 }  // namespace
+
+std::u32string decodeUtf8(const std::string& text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        char32_t smallest = 0;
+        const int length = sequenceLength(lead, smallest);
+        char32_t c = length == 1 ? lead : static_cast<char32_t>(lead & (0x7F >> length));
+        bool whole = length > 0 && i + static_cast<std::size_t>(length) <= text.size();
+        for (int k = 1; whole && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            whole = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3Fu);
+        }
+        whole = whole && c >= smallest && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+        out.push_back(whole ? c : replacementMark);
+        i += whole ? static_cast<std::size_t>(length) : 1;
+    }
+    return out;
+}
 
 TextRenderer::TextRenderer(const std::string& fontFile, const std::string& cookedFolder) {
     FontFile font;
@@ -65,54 +110,57 @@ TextRenderer::TextRenderer(const std::string& fontFile, const std::string& cooke
 
     // Glyphs side by side in rows, far enough apart that the smaller
     // mipmaps a small window reads do not bleed one into the next.
-    std::vector<unsigned char> image;
     int x = gap;
     int y = gap;
     int rowHeight = 0;
     struct Placed {
+        char32_t code;
         int x, y;
+        std::vector<unsigned char> bitmap;
     };
-    std::array<Placed, 96> at{};
-    std::vector<std::vector<unsigned char>> bitmaps(glyphs.size());
-    for (char c = firstChar; c <= lastChar; ++c) {
-        const auto i = static_cast<std::size_t>(c - firstChar);
-        if (FT_Load_Char(font.face, static_cast<FT_ULong>(c), FT_LOAD_RENDER) != 0) continue;
-        const FT_GlyphSlot slot = font.face->glyph;
-        const int w = static_cast<int>(slot->bitmap.width);
-        const int h = static_cast<int>(slot->bitmap.rows);
-        if (x + w + gap > atlasWidth) {
-            x = gap;
-            y += rowHeight + gap;
-            rowHeight = 0;
+    std::vector<Placed> placed;
+    for (const auto& [first, last] : atlasRanges) {
+        for (char32_t c = first; c <= last; ++c) {
+            if (FT_Get_Char_Index(font.face, c) == 0) continue;  // not in this font
+            if (FT_Load_Char(font.face, c, FT_LOAD_RENDER) != 0) continue;
+            const FT_GlyphSlot slot = font.face->glyph;
+            const int w = static_cast<int>(slot->bitmap.width);
+            const int h = static_cast<int>(slot->bitmap.rows);
+            if (x + w + gap > atlasWidth) {
+                x = gap;
+                y += rowHeight + gap;
+                rowHeight = 0;
+            }
+            Placed p{c, x, y, std::vector<unsigned char>(static_cast<std::size_t>(w * h))};
+            for (int row = 0; row < h; ++row)
+                std::copy_n(slot->bitmap.buffer + row * slot->bitmap.pitch, w, p.bitmap.begin() + row * w);
+            Glyph& g = glyphs[c];
+            g.left = static_cast<float>(slot->bitmap_left);
+            g.top = static_cast<float>(slot->bitmap_top);
+            g.w = static_cast<float>(w);
+            g.h = static_cast<float>(h);
+            g.advance = pixels26(slot->advance.x);
+            placed.push_back(std::move(p));
+            x += w + gap;
+            rowHeight = std::max(rowHeight, h);
         }
-        at[i] = {x, y};
-        std::vector<unsigned char>& bitmap = bitmaps[i];
-        bitmap.resize(static_cast<std::size_t>(w * h));
-        for (int row = 0; row < h; ++row)
-            std::copy_n(slot->bitmap.buffer + row * slot->bitmap.pitch, w, bitmap.begin() + row * w);
-        Glyph& g = glyphs[i];
-        g.left = static_cast<float>(slot->bitmap_left);
-        g.top = static_cast<float>(slot->bitmap_top);
-        g.w = static_cast<float>(w);
-        g.h = static_cast<float>(h);
-        g.advance = pixels26(slot->advance.x);
-        x += w + gap;
-        rowHeight = std::max(rowHeight, h);
     }
     const int atlasHeight = y + rowHeight + gap;
-    image.assign(static_cast<std::size_t>(atlasWidth * atlasHeight), 0);
-    for (std::size_t i = 0; i < glyphs.size(); ++i) {
-        Glyph& g = glyphs[i];
+    std::vector<unsigned char> image(static_cast<std::size_t>(atlasWidth * atlasHeight), 0);
+    for (const Placed& p : placed) {
+        Glyph& g = glyphs[p.code];
         const int w = static_cast<int>(g.w);
         for (int row = 0; row < static_cast<int>(g.h); ++row)
-            std::copy_n(bitmaps[i].begin() + row * w, w,
-                        image.begin() + (at[i].y + row) * atlasWidth + at[i].x);
-        g.u0 = static_cast<float>(at[i].x) / atlasWidth;
-        g.v0 = static_cast<float>(at[i].y) / static_cast<float>(atlasHeight);
+            std::copy_n(p.bitmap.begin() + row * w, w, image.begin() + (p.y + row) * atlasWidth + p.x);
+        g.u0 = static_cast<float>(p.x) / atlasWidth;
+        g.v0 = static_cast<float>(p.y) / static_cast<float>(atlasHeight);
         g.u1 = g.u0 + g.w / atlasWidth;
         g.v1 = g.v0 + g.h / static_cast<float>(atlasHeight);
     }
-    glyphs.back() = glyphs[static_cast<std::size_t>('?' - firstChar)];
+    const auto mark = glyphs.find(replacementMark);
+    const auto question = glyphs.find(U'?');
+    if (mark != glyphs.end()) replacement = mark->second;
+    else if (question != glyphs.end()) replacement = question->second;
 
     glGenTextures(1, &atlas);
     glBindTexture(GL_TEXTURE_2D, atlas);
@@ -167,15 +215,48 @@ TextRenderer::~TextRenderer() {
     glDeleteTextures(1, &atlas);
 }
 
-const TextRenderer::Glyph& TextRenderer::glyph(char c) const {
-    if (c < firstChar || c > lastChar) return glyphs.back();
-    return glyphs[static_cast<std::size_t>(c - firstChar)];
+const TextRenderer::Glyph& TextRenderer::glyph(char32_t c) const {
+    const auto found = glyphs.find(c);
+    return found != glyphs.end() ? found->second : replacement;
 }
 
-float TextRenderer::width(const std::string& text) const {
+float TextRenderer::width(const std::u32string& text) const {
     float w = 0.0f;
-    for (const char c : text) w += glyph(c).advance;
+    for (const char32_t c : text) w += glyph(c).advance;
     return w;
+}
+
+float TextRenderer::width(const std::string& text) const { return width(decodeUtf8(text)); }
+
+TextRenderer::Layout TextRenderer::layout(const std::vector<std::string>& lines, float size, int windowWidth) const {
+    Layout out;
+    if (lineHeight <= 0.0f) return out;
+    out.scale = size / lineHeight;
+    const float limit = 0.9f * static_cast<float>(windowWidth) / out.scale;  // atlas pixels a row may take
+    for (const std::string& line : lines) {
+        const std::u32string text = decodeUtf8(line);
+        std::size_t start = 0;
+        for (int rows = 0; rows < maxRowsPerLine && (start < text.size() || rows == 0); ++rows) {
+            float w = 0.0f;
+            std::size_t end = start;
+            std::size_t space = std::u32string::npos;
+            for (; end < text.size() && w + glyph(text[end]).advance <= limit; ++end) {
+                if (text[end] == U' ') space = end;
+                w += glyph(text[end]).advance;
+            }
+            // Wrap at the last space that fits; a word wider than a row is cut where it has to be.
+            if (end < text.size() && text[end] != U' ' && space != std::u32string::npos && space > start) end = space;
+            if (end == start && end < text.size()) ++end;
+            out.rows.push_back(text.substr(start, end - start));
+            start = end;
+            while (start < text.size() && text[start] == U' ') ++start;
+        }
+        if (start >= text.size()) continue;
+        std::u32string& last = out.rows.back();  // more than the rows hold: it ends in an ellipsis
+        while (!last.empty() && width(last) + glyph(ellipsis).advance > limit) last.pop_back();
+        last.push_back(ellipsis);
+    }
+    return out;
 }
 
 void TextRenderer::drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight) {
@@ -193,9 +274,10 @@ void TextRenderer::drawLines(const std::vector<std::string>& lines, float bottom
     if (!ok() || lines.empty() || windowWidth <= 0 || windowHeight <= 0) return;
     const auto W = static_cast<float>(windowWidth);
     const auto H = static_cast<float>(windowHeight);
+    const Layout rows = layout(lines, size, windowWidth);
     float widest = 1.0f;
-    for (const std::string& line : lines) widest = std::max(widest, width(line));
-    const float scale = std::min(size / lineHeight, 0.9f * W / widest);
+    for (const std::u32string& row : rows.rows) widest = std::max(widest, width(row));
+    const float scale = rows.scale;
     const float pad = lineHeight * scale * 0.25f;
     const float lineStep = lineHeight * scale;
 
@@ -206,15 +288,15 @@ void TextRenderer::drawLines(const std::vector<std::string>& lines, float bottom
                              nx0, ny0, u0, v1, nx1, ny1, u1, v0, nx0, ny1, u0, v0};
         corners.insert(corners.end(), c, c + 24);
     };
+    const std::size_t count = rows.rows.size();
     const float bandHalf = widest * scale / 2 + pad;
-    quad(W / 2 - bandHalf, bottom - pad, W / 2 + bandHalf,
-         bottom + lineStep * static_cast<float>(lines.size()) + pad, -1, 0, -1, 0);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        const float baseline = bottom + lineStep * static_cast<float>(lines.size() - 1 - i) + lineStep -
-                               ascender * scale;
-        float pen = W / 2 - width(line) * scale / 2;
-        for (const char c : line) {
+    quad(W / 2 - bandHalf, bottom - pad, W / 2 + bandHalf, bottom + lineStep * static_cast<float>(count) + pad, -1,
+         0, -1, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::u32string& row = rows.rows[i];
+        const float baseline = bottom + lineStep * static_cast<float>(count - 1 - i) + lineStep - ascender * scale;
+        float pen = W / 2 - width(row) * scale / 2;
+        for (const char32_t c : row) {
             const Glyph& g = glyph(c);
             const float x0 = pen + g.left * scale;
             const float top = baseline + g.top * scale;

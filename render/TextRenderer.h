@@ -1,16 +1,22 @@
 #pragma once
 
-#include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <GL/glew.h>
 
+// The code points of UTF-8 text; each byte that does not belong to a
+// well-formed sequence becomes U+FFFD.
+std::u32string decodeUtf8(const std::string& text);
+
 // Lines of text over the finished frame: subtitles at the bottom centre and a
 // word in the middle, each on a dim band so they read over any scene. The
-// glyphs of one font are drawn once into an atlas at start-up; a window of
-// any size scales them. Needs a current GL context.
+// glyphs of one font (Latin, Greek, Cyrillic and the usual punctuation, as
+// far as the font has them) are drawn once into an atlas at start-up; a
+// window of any size scales them. Text is UTF-8; a character the atlas lacks
+// shows as a replacement mark. Needs a current GL context.
 class TextRenderer {
 public:
     // A font that cannot be read leaves the renderer empty: ok() is false
@@ -25,6 +31,18 @@ public:
 
     // Width of `text` in atlas pixels.
     float width(const std::string& text) const;
+    float width(const std::u32string& text) const;
+    bool hasGlyph(char32_t c) const { return glyphs.count(c) != 0; }
+
+    // Rows to draw: letters `size` window pixels high, each line wrapped at
+    // spaces to 0.9 of the window's width, and cut after maxRowsPerLine rows
+    // with an ellipsis, so a long line stays readable.
+    struct Layout {
+        std::vector<std::u32string> rows;
+        float scale = 1.0f;  // window pixels per atlas pixel
+    };
+    Layout layout(const std::vector<std::string>& lines, float size, int windowWidth) const;
+    static constexpr int maxRowsPerLine = 3;
     // Bottom centre, one line above another, the last line lowest.
     void drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight);
     // One line in the middle of the window.
@@ -38,13 +56,13 @@ private:
         float left = 0, top = 0;               // bearing, pixels
         float w = 0, h = 0, advance = 0;       // pixels
     };
-    // A line of `lines` sits on row i from the bottom at `bottom` window pixels.
-    // Letters `size` window pixels high, narrowed so the widest line fits.
+    // The rows of `lines` stacked upwards from `bottom` window pixels, the last lowest.
     void drawLines(const std::vector<std::string>& lines, float bottom, float size, int windowWidth,
                    int windowHeight);
-    const Glyph& glyph(char c) const;
+    const Glyph& glyph(char32_t c) const;
 
-    std::array<Glyph, 96> glyphs{};  // ' '..'~', then '?' for the rest
+    std::unordered_map<char32_t, Glyph> glyphs;
+    Glyph replacement;  // for what the atlas lacks
     float lineHeight = 0.0f;
     float ascender = 0.0f;
     GLuint atlas = 0;

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
 #include "physics/PhysicsWorld.h"
+#include "platform/AtomicFile.h"
 #include "scene/ShaderProgram.h"
 #include "scene/Material.h"
 #include "scene/ModelConversion.h"
@@ -112,15 +114,36 @@ ShaderProgram* ModelLoader::programFor(const std::string& shaderName, const std:
 void ModelLoader::loadModel(const std::string& modelFile, const std::string& shaderName,
                             const std::string& physicsShape, float density, bool dynamic,
                             const std::string& normalMap) {
+    const double left = importBudgetSeconds - loadSeconds;
+    if (left <= 0.0) {
+        if (!budgetSpent)
+            std::cout << "model import over its " << importBudgetSeconds << " s budget: " << modelFile
+                      << " and the models after it are skipped\n";
+        budgetSpent = true;
+        return;
+    }
+    const Clock::time_point start = Clock::now();
     std::cout << "reading " << modelFile << '\n';
     std::vector<MeshData> meshes;
     std::string error;
-    if (!importer.read(modelFile, meshes, error)) {
-        std::cout << "Model-File kann nicht gelesen werden: " << modelFile << " (" << error
-                  << ")\n";
-        return;
-    }
+    std::error_code ignored;
+    // A FIFO or a device could keep the import waiting or feed it without end.
+    const bool readable = !std::filesystem::exists(modelFile, ignored) || isRegularFile(modelFile);
+    if (!readable) error = "not a regular file";
+    const double fileLimit = importer.timeLimitSeconds;
+    importer.timeLimitSeconds = std::min(fileLimit, left);
+    const bool read = readable && importer.read(modelFile, meshes, error);
+    importer.timeLimitSeconds = fileLimit;
+    if (read)
+        addObjects(meshes, shaderName, physicsShape, density, dynamic, normalMap);
+    else
+        std::cout << "Model-File kann nicht gelesen werden: " << modelFile << " (" << error << ")\n";
+    loadSeconds += secondsSince(start);
+}
 
+void ModelLoader::addObjects(std::vector<MeshData>& meshes, const std::string& shaderName,
+                             const std::string& physicsShape, float density, bool dynamic,
+                             const std::string& normalMap) {
     for (MeshData& mesh : meshes) {
         materials.push_back(std::make_unique<Material>());
         Material* material = materials.back().get();

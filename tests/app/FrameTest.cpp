@@ -9,9 +9,12 @@
 #include "app/DebugToggles.h"
 #include "app/Frame.h"
 #include "app/GameRules.h"
+#include "app/GameSetup.h"
 #include "app/Subtitles.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
+#include "scene/ObjectRoles.h"
+#include "scene/SceneObject.h"
 #include "scene/Texture.h"
 #include "scene/World.h"
 #include "tests/support/Process.h"
@@ -242,6 +245,10 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
         EXPECT_EQ(frameView(game()).useKeyShown, hint.shown) << hint.held << " held, energy " << hint.energy;
     }
     std::tie(camera.pickups, camera.energy) = std::tuple(1.0f, 10.0f);
+    const auto& objects = game().sceneObjects;
+    const glm::mat4& third = objects[objectRole::firstPickup(objects.size()) + 2]->modelMatrix;
+    const glm::vec4 itsPlace(level::pickupPositions[2], 1.0f);
+    EXPECT_NE(third[3], itsPlace) << "carried";
     frame(keys({Key::E}));
     EXPECT_EQ(camera.pickups, 1.0f);  // held: not yet
     game().physicsWorld->setControllerPosition(2.0, 0.5, 0.0);
@@ -250,6 +257,7 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     EXPECT_GT(camera.energy, 90.0f);
     EXPECT_TRUE(game().collectedPickups.empty());
     EXPECT_FALSE(frameView(game()).useKeyShown);
+    EXPECT_EQ(third[3], itsPlace) << "used: back at its place";
     EXPECT_EQ(frameView(game()).pickupFlash, 1.0f);  // the LIGHT bar flashes from full
     for (int i = 0; i < 6; ++i) frame(i == 5 ? tapped(Key::E) : keys({}));
     EXPECT_EQ(frameView(game()).pickupFlash, 0.0f);  // gone, and E with none held starts none

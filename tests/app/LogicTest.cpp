@@ -7,9 +7,11 @@
 #include "app/FrameSounds.h"
 #include "app/GameRules.h"
 #include "app/SettingsCheck.h"
+#include "app/Subtitles.h"
 #include "app/Timedemo.h"
 #include "app/TriggerBoxes.h"
 #include "app/WindowTitle.h"
+#include "audio/GameSounds.h"
 #include "render/Renderer.h"
 #include "scene/Material.h"
 #include "scene/Texture.h"
@@ -25,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <sys/stat.h>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -337,8 +340,16 @@ TEST(FrameRate, WindowsOfAboutASecond) {
     FrameRateCounter counter;
     for (double dt : {0.5, 0.5, 0.5, 0.3, 0.25}) counter.count(dt);  // a window of exactly 1 s stays open
     EXPECT_EQ(counter.framesPerSecond, 3);
-    EXPECT_EQ(counter.frameCount, 1);  // the closing frame opened the next window, uncounted
+    EXPECT_EQ(counter.frameCount, 2);  // the closing frame opened the next window and counts in it
     EXPECT_DOUBLE_EQ(counter.frameTime, 0.55);
+    // At a steady pace every window counts the nine frames its 1.125 s hold, the later ones as the first.
+    FrameRateCounter steady;
+    std::vector<int> shown{0};
+    for (int f = 0; f < 40; ++f) {
+        steady.count(0.125);
+        if (steady.framesPerSecond != shown.back()) shown.push_back(steady.framesPerSecond);
+    }
+    EXPECT_EQ(shown, (std::vector<int>{0, 9}));
     for (const auto& [fps, ms] : {std::pair{4, 250}, std::pair{60, 16}, std::pair{1000, 1}, std::pair{1001, 0},
                                   std::pair{0, 0}}) {
         counter.framesPerSecond = fps;
@@ -416,6 +427,40 @@ bool parse(Args args, std::string& error) {
 }
 
 // Sizes given override CONFIG.txt's (1280 x 720, shadow maps 1024), the others stand.
+// A wrong file named Subtitles.txt costs a few console lines and a bounded read.
+TEST(Subtitles, LongLinesAndFloodsAreSkippedAndCountedOnce) {
+    std::string flood;
+    for (int i = 0; i < 1000; ++i) flood += "rain.wav\tx\n";
+    const auto rain = [](int line) { return "line " + std::to_string(line) + ": no sound named \"rain.wav\""; };
+    const struct { std::string text; std::vector<std::string> warnings; std::size_t shown; } table[] = {
+        {"enemy_rawr.wav\t" + std::string(480, 'a'), {}, 1},
+        {"enemy_rawr.wav\t" + std::string(600, 'a'), {"line 1: longer than 500 bytes"}, 0},
+        {flood + "enemy_rawr.wav = Roar!\n", {rain(1), rain(2), rain(3), "lines skipped in all: 1000"}, 1},
+    };
+    for (const auto& t : table) {
+        std::vector<std::string> warnings;
+        const std::vector<std::string> lines = parseSubtitles(t.text, warnings);
+        EXPECT_EQ(warnings, t.warnings);
+        EXPECT_EQ(lines.size() - static_cast<std::size_t>(std::count(lines.begin(), lines.end(), "")), t.shown);
+    }
+    const std::string dir = testing::TempDir();
+    std::filesystem::remove(dir + "fifo.txt");
+    mkfifo((dir + "fifo.txt").c_str(), 0600);  // opening it would wait for a writer
+    std::ofstream(dir + "huge.txt") << "enemy_rawr.wav = Roar!\n" << std::string(2 << 20, 'x') << '\n';
+    const struct { std::string file, said; } files[] = {
+        {"fifo.txt", " could not be read: no subtitles\n"},
+        {"huge.txt", " is larger than 1048576 bytes: only the lines before that are read\n"},
+    };
+    for (const auto& f : files) {
+        testing::internal::CaptureStdout();
+        const std::vector<std::string> lines = loadSubtitles(dir + f.file);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), dir + f.file + f.said);
+        EXPECT_EQ(lines.size(), std::size(gameSounds));
+    }
+    std::filesystem::remove(dir + "fifo.txt");
+    std::filesystem::remove(dir + "huge.txt");
+}
+
 TEST(CommandLine, GoodLines) {
     using Mode = CommandLine::Mode;
     struct Case { Args args; Mode mode; const char* demo; int frames, width, height, shadow; const char* report;
@@ -482,18 +527,28 @@ TEST(CommandLine, HelpStopsTheReading) {
 
 // Refused before the game starts, not after a session is played; an older
 // demo of that name is kept until the save, and no empty file is left.
-TEST(CommandLine, ARecordingMustBeWritable) {
+TEST(CommandLine, ARecordingAndAReportMustBeWritable) {
     const std::string dir = testing::TempDir();
+    const std::string walk = MURK_DATA_DIR "/demos/walk.mdemo";
     std::filesystem::remove(dir + "fresh.mdemo");
     std::ofstream(dir + "old.mdemo") << "old";
-    for (const auto& [path, writable] : {std::pair{dir + "fresh.mdemo", true}, std::pair{dir + "old.mdemo", true},
-                                         std::pair{dir, false}, std::pair{std::string("/nonexistent/a.mdemo"), false}}) {
-        CommandLine record;
-        record.mode = CommandLine::Mode::Record;
-        record.demoPath = path;
+    using enum CommandLine::Mode;
+    const struct { CommandLine::Mode mode; std::string path, report, error; } table[] = {
+        {Record, dir + "fresh.mdemo", "", ""},
+        {Record, dir + "old.mdemo", "", ""},
+        {Record, dir, "", "demo " + dir + ": cannot be written"},
+        {Record, "/nonexistent/a.mdemo", "", "demo /nonexistent/a.mdemo: cannot be written"},
+        {Timedemo, walk, dir + "report", ""},
+        {Timedemo, walk, "/nonexistent/report", "report /nonexistent/report: cannot be written"},
+    };
+    for (const auto& t : table) {
+        CommandLine asked;
+        asked.mode = t.mode;
+        asked.demoPath = t.path;
+        if (!t.report.empty()) asked.report = t.report;
         std::string error;
-        EXPECT_EQ(DemoSession(record, DemoSession::Clock::now()).load(error), writable);
-        EXPECT_EQ(error, writable ? "" : "demo " + path + ": cannot be written");
+        EXPECT_EQ(DemoSession(asked, DemoSession::Clock::now()).load(error), t.error.empty());
+        EXPECT_EQ(error, t.error);
     }
     EXPECT_FALSE(std::filesystem::exists(dir + "fresh.mdemo"));
     EXPECT_EQ((std::stringstream() << std::ifstream(dir + "old.mdemo").rdbuf()).str(), "old");
@@ -719,6 +774,43 @@ TEST(Config, SavingRewritesOnlyTheThreeValues) {
                                                                          "brighter) = 1.2\ninvert mouse and pad look (TRUE: push down to look up) = FALSE\n"));
     const std::string own = testing::TempDir() + "own/murkhaven/CONFIG.txt";
     EXPECT_EQ(saveConfig(testing::TempDir() + "none/CONFIG.txt", own, saved), own);
+}
+
+// Still read by line number, but a label that is not the line's setting is named.
+TEST(Config, ALabelThatIsNotTheLinesSettingIsNamed) {
+    std::vector<std::string> shipped;
+    std::ifstream file(std::string(MURK_DATA_DIR) + "/CONFIG.txt");
+    for (std::string line; std::getline(file, line);) shipped.push_back(line);
+    std::vector<std::string> loose = shipped, added = shipped;
+    loose[1] = "Window-Width = 800", loose[16] = "MOUSE SPEED = 0.004", loose[3] = "windowed = FALSE";
+    added.insert(added.begin(), "# mine");
+    const struct { const char* what; std::vector<std::string> lines; std::vector<int> named; } table[] = {
+        {"as shipped", shipped, {}},
+        {"labels loosely alike", loose, {}},
+        {"a line added at the top", added, {3, 4, 5, 6, 7, 10, 13, 14, 15, 16, 17, 18, 19, 20, 21, 24, 25, 26}},
+    };
+    for (const auto& t : table) {
+        std::string text;
+        for (const std::string& line : t.lines) text += line + "\n";
+        std::istringstream in(text);
+        std::ostringstream warnings;
+        Settings settings;
+        Camera camera;
+        readConfig(in, settings, camera, &warnings);
+        std::vector<int> named;
+        std::vector<std::string> said;
+        std::istringstream lines(warnings.str());
+        for (std::string line; std::getline(lines, line);) {
+            named.push_back(std::atoi(line.c_str() + 16));
+            said.push_back(line);
+        }
+        EXPECT_EQ(named, t.named) << t.what << "\n" << warnings.str();
+        if (said.size() < 5) continue;
+        EXPECT_EQ(said[0], "CONFIG.txt line 3: \"window width\" stands where \"window height\" belongs; its value is "
+                           "read as that (settings go by line number)");
+        EXPECT_EQ(said[4], "CONFIG.txt line 7: \"ambient light\" stands where no setting belongs; its value is "
+                           "ignored (settings go by line number)");
+    }
 }
 
 // A folder, binary garbage or text without settings reads as no file at all.

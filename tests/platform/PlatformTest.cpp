@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <fstream>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -342,6 +343,31 @@ TEST(DemoFile, RefusesWhatIsNotAWholeDemoOfThisVersionAndSaysWhy) {
         std::generate(bytes.begin() + 12, bytes.end(), [&] { return static_cast<char>(random()); });
         EXPECT_FALSE(demo::decode(bytes, d, error));
     }
+}
+
+// Heap bytes in use, as the C library counts them (0 where a sanitizer keeps its own heap).
+std::size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+TEST(DemoFile, AReplayHoldsLittleMoreThanItsFileWhateverItsFrameCount) {
+    demo::Demo many;
+    many.frames.resize(300000);  // two bytes each in the file
+    for (std::size_t f = 0; f < many.frames.size(); ++f) many.frames[f].clockMicros = f * 1000;
+    const std::string path = std::string(MURK_BINARY_DIR) + "/many-frames.mdemo";
+    std::string error;
+    ASSERT_TRUE(demo::saveDemo(path, many, error)) << error;
+    many = {};
+    const std::size_t fileSize = std::filesystem::file_size(path);
+    const std::size_t before = heapInUse();
+    demo::Playback playback;
+    ASSERT_TRUE(demo::openDemo(path, playback, error)) << error;
+    ReplayInput replayer(std::move(playback));
+    EXPECT_LT(heapInUse() - std::min(before, heapInUse()), 3 * fileSize);
+    while (!replayer.finished()) replayer.endFrame();
+    EXPECT_EQ(replayer.time(), 299.999);
+    std::filesystem::remove(path);
 }
 
 std::string fileText(const std::filesystem::path& path) {

@@ -18,6 +18,7 @@
 #include "scene/ShaderProgram.h"
 #include "render/ShadowMap.h"
 #include "render/Screenshot.h"
+#include "render/TextRenderer.h"
 #include "scene/SceneObject.h"
 #include "tests/support/GlContext.h"
 
@@ -248,3 +249,26 @@ TEST_F(RenderGl, GpuTimerGivesEachFramesPassesInFrameOrder) {
 }
 
 }  // namespace
+
+// Every glyph of the font's Latin, Greek and Cyrillic, a mark for the rest; a
+// long line wraps at the size of a short one and ends in an ellipsis.
+TEST_F(RenderGl, TextDrawsTheFontsLettersAndWrapsALongLineReadably) {
+    TextRenderer text("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_TRUE(text.ok());
+    for (const char32_t c : decodeUtf8("Où suis-je ? « Hilfe » — naïve café. Γειά σου! Привет, мир…"))
+        EXPECT_TRUE(text.hasGlyph(c)) << static_cast<unsigned>(c);
+    EXPECT_FALSE(text.hasGlyph(U'中'));
+    EXPECT_EQ(text.width("中"), text.width("\xEF\xBF\xBD"));
+    EXPECT_NE(text.width("é"), text.width("\xEF\xBF\xBD"));
+    std::string words;
+    while (words.size() < 10012) words += "Hilfe! ";
+    const TextRenderer::Layout short_ = text.layout({"Hilfe!"}, 36.0f, 1280);
+    const TextRenderer::Layout long_ = text.layout({words, "Hilfe!"}, 36.0f, 1280);
+    EXPECT_EQ(long_.scale, short_.scale);
+    ASSERT_EQ(long_.rows.size(), TextRenderer::maxRowsPerLine + 1u);
+    for (const std::u32string& row : long_.rows) EXPECT_LE(text.width(row) * long_.scale, 0.9f * 1280);
+    EXPECT_EQ(long_.rows[0].substr(0, 12), U"Hilfe! Hilfe");
+    EXPECT_EQ(long_.rows[2].back(), U'…');
+    EXPECT_EQ(long_.rows[3], U"Hilfe!");
+    text.drawBottom({words}, kWindowWidth, kWindowHeight);
+}

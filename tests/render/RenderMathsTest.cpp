@@ -13,6 +13,7 @@
 #include "render/LightReach.h"
 #include "render/Projection.h"
 #include "render/Screens.h"
+#include "render/TextRenderer.h"
 
 namespace {
 
@@ -221,4 +222,20 @@ TEST(Hud, AreaCoversLitTexelsAndTheTroughs) {
     std::tie(view.fear, view.energy, view.useKeyShown) = std::tuple(100.0f, 0.0f, true);
     const HudValues values = hudValues(view);
     EXPECT_EQ(std::tuple(values.fear, values.energy, values.useKey), std::tuple(1.0f, 0.0f, 1));
+}
+
+// Text arrives as UTF-8; what is not well formed shows as the replacement mark.
+TEST(Utf8, CodePointsAndAMarkForEachBadByte) {
+    const struct { std::string text; std::u32string points; } table[] = {
+        {"Ou?", U"Ou?"},
+        {"O\xC3\xB9 \xC2\xAB \xE2\x80\x94 na\xC3\xAFve", U"Où « — naïve"},
+        {"\xCE\x93\xCE\xB5 \xD0\x9F\xD1\x80", U"Γε Пр"},
+        {"\xF0\x9F\x98\x80", U"\U0001F600"},
+        {"a\xC3", U"a\uFFFD"},                          // cut short
+        {"\xC0\xAF", U"\uFFFD\uFFFD"},                  // over-long '/'
+        {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},        // a surrogate
+        {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+        {"\x80x\xFF", U"\uFFFDx\uFFFD"},
+    };
+    for (const auto& t : table) EXPECT_EQ(decodeUtf8(t.text), t.points) << t.text;
 }

@@ -303,6 +303,15 @@ TEST_F(SceneGl, EveryMeshBecomesAnObjectWithItsBoundsMaterialTexturesAndBody) {
         EXPECT_TRUE(actors[i]->dynamic && actors[i]->hull && std::abs(1.0f / actors[i]->body->getInvMass() - 3.0f) < 0.01f) << i;
 }
 
+TEST_F(SceneGl, ModelsBeyondTheStartUpBudgetAreSkippedWithOneLine) {
+    loader.importBudgetSeconds = 0.0;
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 3; ++i) loader.loadModel("cubes.obj", "pass", "box", 1.0f, false, "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "model import over its 0 s budget: cubes.obj and the models after it are skipped\n");
+    EXPECT_TRUE(objects.empty());
+}
+
 TEST_F(SceneGl, DefaultObjectsShareAProgramPerNormalMapAndNormalMapsLoadOnce) {
     const char* maps[] = {"maps/bumps.png", "other.png", "other.png", ""};
     for (const char* map : maps) load("default", "none", map);
