@@ -249,13 +249,22 @@ TEST(Game, WallsStopThePlayerAndDoorwaysLetThrough) {
 
 // Close to a wall in the torch's beam its texture still shows, neither flat
 // nor burnt to white (the render tests' kept pictures are all from further away).
-TEST(Game, AWallAThirdOfAMetreAwayInTheBeamShowsItsTexture) {
+// The east outer wall at x = 4.2, and the pale jamb of the lamp hall's door
+// to the storeroom, whose face into the opening stands at x = -6.49.
+struct CloseUp { const char* name; float x, z, yawDegrees; };
+constexpr CloseUp closeUps[] = {{"Wall", 3.9f, 0.0f, 90.0f}, {"PaleDoorFrame", -6.15f, -4.38f, -90.0f}};
+
+class AThirdOfAMetreAway : public testing::TestWithParam<CloseUp> {};
+INSTANTIATE_TEST_SUITE_P(Game, AThirdOfAMetreAway, testing::ValuesIn(closeUps),
+                         [](const testing::TestParamInfo<CloseUp>& info) { return std::string(info.param.name); });
+
+TEST_P(AThirdOfAMetreAway, InTheBeamShowsItsTexture) {
     TestGame test;
     ASSERT_TRUE(test.ok());
     GameContext& game = test.game();
     game.settings.freezeMeters = true;
     test.startPlaying();
-    test.place(3.9f, 0.0f, 0.0f, glm::radians(90.0f));  // the east outer wall at x = 4.2
+    test.place(GetParam().x, 0.0f, GetParam().z, glm::radians(GetParam().yawDegrees));
     for (int i = 0; i < 6; ++i) test.frame(holding({}, game, true), 0.05, i == 5);
     const std::vector<unsigned char> rgb = test.pixels();
     const int width = game.settings.width, height = game.settings.height;
