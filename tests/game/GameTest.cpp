@@ -256,7 +256,7 @@ constexpr CloseUp closeUps[] = {{"Wall", 3.9f, 0.0f, 90.0f}, {"PaleDoorFrame", -
 
 class AThirdOfAMetreAway : public testing::TestWithParam<CloseUp> {};
 INSTANTIATE_TEST_SUITE_P(Game, AThirdOfAMetreAway, testing::ValuesIn(closeUps),
-                         [](const testing::TestParamInfo<CloseUp>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<CloseUp>& param) { return std::string(param.param.name); });
 
 TEST_P(AThirdOfAMetreAway, InTheBeamShowsItsTexture) {
     TestGame test;
