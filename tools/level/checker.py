@@ -6,6 +6,7 @@ and walks the level with the capsule model of walker.py.
 
 import os
 
+import surfaces
 import wayfinding
 from layout import FLIGHTS, PASSAGES
 from mapping import draw_map, write_route
@@ -274,6 +275,7 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
                 raise CheckError("unexpected shader " + s)
     n = len(objects)
     say("scene: %d lines, %d objects, %d triangles" % (len(scene), n, tri_total))
+    surfaces.check_coplanar([(o["name"], o["materials"][0], o["tris"]) for _, _, o in objects], say)
 
     # object order the renderer and the rules rely on
     def obj(k):

@@ -147,8 +147,8 @@ BLOCKS = [
     ("coffee_table", "wood", 1.8, 0.0, -1.0, 2.5, 0.45, -0.4),
     ("bookshelf_l", "wood", 3.85, 0.0, 0.6, 4.2, 2.0, 2.4, "shelf", "-x"),
     # boards nailed across the doorways off the way
-    ("bedroom_boards", "wood", 0.45, 0.0, 0.8, 0.55, 2.1, 1.6),
-    ("crawl_boards", "wood", -1.7, 0.0, -4.55, -0.7, 2.1, -4.45),
+    ("bedroom_boards", "wood", 0.45, 0.0, 0.8, 0.55, 2.05, 1.6),
+    ("crawl_boards", "wood", -1.7, 0.0, -4.55, -0.7, 2.05, -4.45),
     # assembly hall: the stage is the exit, the gallery leads up to it; its
     # stairs rise behind it, reached by crawling under it past pick-up 1,
     # and crates close its east end
