@@ -51,7 +51,7 @@ const Pose poses[] = {
     {"way-corridor-dark", {-7.45f, 1.2f, -13.2f}, 0.0f, 0.05f, false},
     {"way-lamp-hall-dark", {-6.5f, 1.2f, -6.3f}, 0.45f, 0.15f, false},
     {"way-storeroom-dark", {-6.3f, 1.2f, -3.8f}, 0.05f, 0.05f, false},
-    {"way-hall-dark", {-5.4f, 1.2f, 3.9f}, 1.1f, -0.1f, false},
+    {"way-hall-dark", {-1.6f, 1.2f, 3.8f}, -0.1f, 0.08f, false},
 };
 
 void aim(GameContext& c, const Pose& pose) {
