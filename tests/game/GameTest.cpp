@@ -214,7 +214,7 @@ constexpr Walk walks[] = {
     {"along the corridor's west wall", {-7.69f, -13.0f}, -15, false, {0, 1}, -10.0f, true},
     // Where a player once stuck on a step's edge: now a rail stops the walk.
     {"onto the gallery stairs from the side", {1.0f, 8.35f}, 180, false, {0, -1}, -8.0f - reach, false},
-    {"onto the walkway's stairs from the side", {-0.6f, -11.5f}, 180, false, {0, -1}, 12.1f - reach, false},
+    {"onto the walkway's stairs from the side", {-0.6f, -13.6f}, 0, false, {0, 1}, -13.1f - reach, false},
 };
 
 TEST(Game, WallsStopThePlayerAndDoorwaysLetThrough) {

@@ -109,8 +109,11 @@ BLOCKS = [
     ("boiler_1", "metal", 2.2, 0.0, -14.5, 3.9, 2.4, -13.0),
     ("boiler_2", "metal", 2.6, 0.0, -12.6, 3.9, 1.8, -11.45),
     ("crate_b1", "wood", -2.4, 0.0, -14.5, -1.4, 0.9, -13.6),
-    ("crate_b2", "wood", -2.4, 0.0, -11.9, -1.75, 0.7, -11.3),
-    ("pump", "metal", -6.7, 0.0, -11.9, -5.9, 1.1, -11.35),
+    # crates fill the floor north of the walkway, where a player heading for
+    # the lamp over its doorway would walk past the stairs into a pocket
+    ("crates_boiler_north", "wood", -2.6, 0.0, -12.05, -0.2, 1.6, -11.2),
+    ("crates_pump_north", "wood", -5.65, 0.0, -12.05, -3.4, 1.6, -11.2),
+    ("pump", "metal", -6.8, 0.0, -11.9, -6.0, 1.1, -11.35),
     ("crate_p1", "wood", -5.2, 0.0, -14.6, -4.2, 1.0, -13.7),
     ("crate_p2", "wood", -4.1, 0.0, -14.6, -3.5, 0.6, -14.0),
     # service corridor: junk in the dead end
@@ -434,6 +437,7 @@ def door_frames(paint):
 CUES = [
     ("over the living room's door to the kitchen", (3.5, 2.3, -2.33), (0.4, 0.12, 0.12)),
     ("over the kitchen's door to the boiler room", (1.3, 2.35, -10.93), (0.4, 0.12, 0.12)),
+    ("a lantern on the floor by the walkway's stairs", (0.0, 0.1, -11.45), (0.16, 0.18, 0.16)),
     ("over the walkway's doorway in the partition", (-2.53, 2.8, -12.6), (0.12, 0.12, 0.4)),
     ("over the pump room's door to the corridor", (-6.78, 2.8, -14.2), (0.12, 0.12, 0.4)),
     ("beside the corridor's door to the lamp hall", (-7.22, 2.3, -6.2), (0.28, 0.14, 0.4)),
