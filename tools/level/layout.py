@@ -5,7 +5,8 @@ the living room (east), goes south through the kitchen, over the raised
 walkway of the boiler rooms, north up the service corridor into the lamp hall,
 on north through the storeroom, squeezes out into the assembly hall, crawls
 under the gallery and climbs it from behind to the stage, which is the exit.
-The doors off that way (the bedroom, the collapsed passage) are boarded up.
+The door off that way into the bedroom is boarded up, the passage beyond
+the lamp hall has fallen in.
 
 Collidable parts are one axis-aligned box each (the game gives a "box" body
 the mesh's bounding box); everything else is decoration without a body.
@@ -24,7 +25,7 @@ ROOMS = [
     ("service corridor", -7.95, -14.7, -7.05, -4.6, 2.8, None),
     ("pump room", -6.85, -14.7, -3.4, -11.2, 3.2, None),
     ("boiler room", -2.6, -14.7, 4.2, -11.2, 3.2, None),
-    ("lamp hall", -6.85, -11.0, 0.4, -4.6, 3.8, None),
+    ("lamp hall", -6.85, -11.0, -1.95, -4.6, 3.8, None),
     ("kitchen", 0.6, -11.0, 4.2, -2.6, 2.8, "tiles"),
     ("crawl corridor", -4.7, -4.4, 0.4, -3.4, 2.6, None),
     ("storeroom", -7.9, -4.4, -4.7, 3.2, 2.6, None),
@@ -64,10 +65,11 @@ WALLS = [
     # living room | kitchen (doorway)
     (0.6, -2.6, 3.0, -2.4, "plaster"),
     (4.0, -2.6, 4.2, -2.4, "plaster"),
-    # lamp hall | storeroom (doorway) and crawl corridor (boarded doorway)
+    # lamp hall | storeroom (doorway) and crawl corridor; the hall ends in the
+    # east at a wall, so nothing in it lies far from the way across its corner
     (-7.95, -4.6, -6.5, -4.4, "brick"),
-    (-5.5, -4.6, -1.7, -4.4, "brick"),
-    (-0.7, -4.6, 0.4, -4.4, "brick"),
+    (-5.5, -4.6, 0.4, -4.4, "brick"),
+    (-1.95, -11.0, -1.75, -4.6, "brick"),
     # crawl corridor | bedroom; storeroom | bedroom
     (-4.7, -3.4, 0.4, -3.2, "concrete"),
     (-4.7, -3.2, -4.5, 3.2, "plaster"),
@@ -85,7 +87,6 @@ LINTELS = [
     (-3.4, -13.0, -2.6, -12.2, 2.6, "concrete"),
     (0.4, 0.8, 0.6, 1.6, DOOR_H, "plaster"),
     (3.0, -2.6, 4.0, -2.4, DOOR_H, "plaster"),
-    (-1.7, -4.6, -0.7, -4.4, DOOR_H, "brick"),
     (-6.5, -4.6, -5.5, -4.4, DOOR_H, "brick"),
     (-6.15, 3.2, -5.35, 3.4, DOOR_H, "brick"),
 ]
@@ -129,10 +130,9 @@ BLOCKS = [
     ("chair_h1", "wood", -4.95, 0.0, -7.8, -4.5, 0.95, -7.35, "chair", "+x"),
     ("chair_h2", "wood", -3.0, 0.0, -7.7, -2.55, 0.95, -7.25, "chair", "-x"),
     ("bookcase_h1", "wood", -6.6, 0.0, -10.95, -4.8, 2.2, -10.5, "shelf", "+z"),
-    ("bookcase_h2", "wood", -2.6, 0.0, -10.95, -0.8, 2.2, -10.5, "shelf", "+z"),
-    ("piano", "wood", -0.15, 0.0, -9.5, 0.4, 1.3, -8.0),
+    ("bookcase_h2", "wood", -3.8, 0.0, -10.95, -2.0, 2.2, -10.5, "shelf", "+z"),
     ("pillar_h1", "concrete", -5.7, 0.0, -9.2, -5.3, 3.8, -8.8),
-    ("pillar_h2", "concrete", -2.3, 0.0, -9.2, -1.9, 3.8, -8.8),
+    ("pillar_h2", "concrete", -2.7, 0.0, -9.2, -2.3, 3.8, -8.8),
     # storeroom
     ("shelf_s1", "wood", -7.9, 0.0, 2.2, -6.15, 2.0, 3.2, "shelf", "-z"),
     ("shelf_s2", "wood", -5.35, 0.0, 2.2, -4.7, 2.0, 3.2, "shelf", "-z"),
@@ -149,9 +149,8 @@ BLOCKS = [
     ("armchair", "fabric", 0.8, 0.0, -0.9, 1.5, 0.8, -0.2, "sofa", "+x"),
     ("coffee_table", "wood", 1.8, 0.0, -1.0, 2.5, 0.45, -0.4),
     ("bookshelf_l", "wood", 3.85, 0.0, 0.6, 4.2, 2.0, 2.4, "shelf", "-x"),
-    # boards nailed across the doorways off the way
+    # boards nailed across the doorway off the way
     ("bedroom_boards", "wood", 0.45, 0.0, 0.8, 0.55, 2.05, 1.6),
-    ("crawl_boards", "wood", -1.7, 0.0, -4.55, -0.7, 2.05, -4.45),
     # assembly hall: the stage is the exit, the gallery leads up to it; its
     # stairs rise behind it, reached by crawling under it past pick-up 1,
     # and crates close its east end
@@ -506,10 +505,9 @@ def furnish(lv):
     door_frames(lv.deco("paint"))
     for _, centre, size in CUES:
         lv.cues.box(*cue_box(centre, size))
-    # boards across the doorways off the way, on the side the way passes
+    # boards across the bedroom's doorway, on the living room's side
     for y in (0.5, 1.1, 1.7):
         wood.box(0.63, y, 0.62, 0.66, y + 0.16, 1.78)
-        wood.box(-1.88, y, -4.67, -0.52, y + 0.16, -4.64)
     arrows(lv.deco("paint"))
     # pipes along the ceilings of the basement
     metal.cylinder((-7.7, 2.5, -14.7), "z", 0.06, 10.1, segments=8, caps=False)
@@ -537,7 +535,7 @@ def furnish(lv):
         wood.box(1.85, y, 3.08, 3.05, y + 0.14, 3.15)
     # lamp hall: papers on the table, a toppled chair, an old rug
     wood.box(-3.9, 0.78, -7.7, -3.6, 0.79, -7.45)
-    wood.box(-2.0, 0.0, -6.9, -1.55, 0.45, -6.45)
+    wood.box(-2.6, 0.0, -6.9, -2.15, 0.45, -6.45)
     fab.quad((-5.2, 0.004, -6.6), (3.0, 0, 0), (0, 0, -2.2))
     # living room rug and a dead floor lamp
     fab.quad((1.3, 0.01, 1.2), (2.0, 0, 0), (0, 0, -2.6))

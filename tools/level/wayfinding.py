@@ -20,10 +20,7 @@ LEAST_PICKUPS = 2        # pick-ups the way collects
 FAR = 20.0               # the far plane: a cue further away is not drawn
 SAMPLE = 0.5             # metres between the points of the way whose sight is checked
 MOUTH = 2.5              # how far off the way still counts as on it (a room's breadth)
-# The deepest a branch may go, in metres of walking off the way: the lamp
-# hall, lit by its own lamp and seen whole from its doors, goes 8.8 m; every
-# other branch stays under 7.
-BRANCH_LIMIT = 9.0
+BRANCH_LIMIT = 7.0       # the deepest a branch may go, in metres of walking off the way
 
 
 def way_points(rw, route):

@@ -35,8 +35,8 @@ struct Pose {
 const Pose poses[] = {
     {"start-dark", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, false},
     {"start-light", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, true},
-    {"lamp-dark", {-1.0f, 1.2f, -4.9f}, -2.4f, 0.15f, false},
-    {"lamp-light", {-1.0f, 1.2f, -4.9f}, -2.4f, 0.15f, true},
+    {"lamp-dark", {-2.3f, 1.2f, -4.9f}, -2.4f, 0.15f, false},
+    {"lamp-light", {-2.3f, 1.2f, -4.9f}, -2.4f, 0.15f, true},
     {"pickup-dark", {3.0f, 1.2f, -6.2f}, 3.14159f, -0.35f, false},
     {"stage-light", {0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, true},
     {"wall-close", {3.9f, 1.2f, 0.0f}, 1.5708f, 0.0f, true},
