@@ -51,6 +51,10 @@ const float ambientScale = 0.3;
 // there: under nearReach the beam fades to nearFloor of its strength.
 const float nearReach = 1.6;
 const float nearFloor = 0.45;
+// Pale paint would still reach white there: the paler the surface, the
+// further out the fade starts and the lower it goes.
+const float paleNearReach = 2.4;
+const float paleNearFloor = 0.22;
 // Above shoulder, light rolls off towards white instead of clipping, so a
 // brightly lit wall keeps its texture.
 const float shoulder = 0.7;
@@ -72,8 +76,10 @@ float visibility(sampler2D shadowMap, vec4 coord) {
     return clamp((pMax - bleedReduction) / (1.0 - bleedReduction), 0.0, 1.0);
 }
 
-float nearRollOff(vec3 location) {
-    return mix(nearFloor, 1.0, smoothstep(0.2, nearReach, distance(location, worldPosition)));
+float nearRollOff(vec3 location, vec3 base) {
+    float pale = smoothstep(0.45, 0.8, max(base.r, max(base.g, base.b)));
+    float reach = mix(nearReach, paleNearReach, pale);
+    return mix(mix(nearFloor, paleNearFloor, pale), 1.0, smoothstep(0.2, reach, distance(location, worldPosition)));
 }
 
 vec3 rollOff(vec3 c) {
@@ -120,7 +126,7 @@ void main() {
 #ifdef WITHOUT_FLASHLIGHT
     float reach0 = 0.0;
 #else
-    float reach0 = I_0 > 0.0 ? cone(lightLocation_0, spotDir_0, spotCutOff_0) * I_0 * flashlightStrength * nearRollOff(lightLocation_0) : 0.0;
+    float reach0 = I_0 > 0.0 ? cone(lightLocation_0, spotDir_0, spotCutOff_0) * I_0 * flashlightStrength * nearRollOff(lightLocation_0, base) : 0.0;
 #endif
 #ifdef WITHOUT_LAMP
     float reach1 = 0.0;

@@ -50,5 +50,8 @@ shot() {
 
 shot title 0 0 2.92 0.8 0.262 -2.57 -0.5
 shot start-room 1 1 2.92 1.2 0.262 -2.57 -0.22
-shot lamp-hall 1 1 -0.7 1.2 -5.0 -2.25 0.22
+shot lamp-hall 1 1 -2.3 1.2 -5.0 -2.55 0.22
 shot exit 1 1 -3.5 1.2 3.75 0.0 0.15
+# the way out with the torch off: the lamps over the doors lead on
+shot dark-kitchen 1 0 3.1 1.2 -5.5 3.4 0.1
+shot dark-lamp-hall 1 0 -6.5 1.2 -6.3 0.45 0.15

@@ -171,7 +171,7 @@ TEST(Game, PlaythroughFromTheTitleToTheWonScreen) {
         }
     }
     EXPECT_TRUE(game.won) << "the route's end, inside the exit, did not win";
-    EXPECT_EQ(collected, std::vector<bool>(3, true)) << "every pick-up lies on the way";
+    EXPECT_GE(std::count(collected.begin(), collected.end(), true), 2) << "two pick-ups lie on the way";
     EXPECT_GT(used, 0) << "no pick-up was used";
     const SoundIds& ids = game.sounds;
     for (int id : {ids.voiceHelloSomebody, ids.voiceSomebodyHelp, ids.voiceWhatWasThat, ids.voiceWhereAmI,
@@ -200,20 +200,21 @@ struct Walk {
 constexpr Walk walks[] = {
     {"east outer wall", {3.0f, 0.0f}, 90, false, {1, 0}, innerMaxX - reach, false},
     {"west outer wall", {-6.5f, -3.0f}, -90, false, {-1, 0}, -innerMinX - reach, false},
-    {"north outer wall", {2.0f, 7.5f}, 0, false, {0, 1}, innerMaxZ - reach, false},
+    {"north outer wall", {-1.0f, 7.5f}, 0, false, {0, 1}, innerMaxZ - reach, false},
     {"south outer wall", {0.5f, -13.5f}, 180, false, {0, -1}, -innerMinZ - reach, false},
     {"into the living room's corner", {3.5f, 2.7f}, 45, false, {1, 0}, innerMaxX - reach, false},
     {"kitchen wall from the kitchen", {1.5f, -9.5f}, -90, false, {-1, 0}, -0.6f - reach, false},
     {"boiler from the side", {1.0f, -13.75f}, 90, false, {1, 0}, 2.2f - reach, false},
     {"crate too high to climb", {-7.55f, -7.0f}, 0, false, {0, 1}, -5.3f - reach, false},
-    {"standing into the low slab", {-1.2f, -3.9f}, -90, false, {-1, 0}, 1.8f - reach, false},
-    {"crouched under the low slab", {-1.2f, -3.9f}, -90, true, {-1, 0}, 3.0f, true},
+    {"standing into the gallery's underside", {-1.0f, 5.7f}, 0, false, {0, 1}, 6.0f - reach, false},
+    {"crouched under the gallery", {-1.0f, 5.7f}, 0, true, {0, 1}, 7.2f, true},
+    {"into the boarded door to the bedroom", {2.0f, 1.2f}, -90, false, {-1, 0}, -0.55f - reach, false},
     {"through the kitchen's doorway", {1.3f, -10.0f}, 180, false, {0, -1}, 11.6f, true},
     {"along the corridor's east wall, over a seam", {-7.31f, -13.0f}, 15, false, {0, 1}, -10.0f, true},
     {"along the corridor's west wall", {-7.69f, -13.0f}, -15, false, {0, 1}, -10.0f, true},
     // Where a player once stuck on a step's edge: now a rail stops the walk.
-    {"onto the gallery stairs from the side", {1.9f, 7.6f}, 180, false, {0, -1}, -7.0f - reach, false},
-    {"onto the walkway's stairs from the side", {-0.6f, -11.5f}, 180, false, {0, -1}, 12.1f - reach, false},
+    {"onto the gallery stairs from the side", {1.0f, 8.35f}, 180, false, {0, -1}, -8.0f - reach, false},
+    {"onto the walkway's stairs from the side", {-0.6f, -13.6f}, 0, false, {0, 1}, -13.1f - reach, false},
 };
 
 TEST(Game, WallsStopThePlayerAndDoorwaysLetThrough) {
@@ -248,13 +249,22 @@ TEST(Game, WallsStopThePlayerAndDoorwaysLetThrough) {
 
 // Close to a wall in the torch's beam its texture still shows, neither flat
 // nor burnt to white (the render tests' kept pictures are all from further away).
-TEST(Game, AWallAThirdOfAMetreAwayInTheBeamShowsItsTexture) {
+// The east outer wall at x = 4.2, and the pale jamb of the lamp hall's door
+// to the storeroom, whose face into the opening stands at x = -6.49.
+struct CloseUp { const char* name; float x, z, yawDegrees; };
+constexpr CloseUp closeUps[] = {{"Wall", 3.9f, 0.0f, 90.0f}, {"PaleDoorFrame", -6.15f, -4.38f, -90.0f}};
+
+class AThirdOfAMetreAway : public testing::TestWithParam<CloseUp> {};
+INSTANTIATE_TEST_SUITE_P(Game, AThirdOfAMetreAway, testing::ValuesIn(closeUps),
+                         [](const testing::TestParamInfo<CloseUp>& param) { return std::string(param.param.name); });
+
+TEST_P(AThirdOfAMetreAway, InTheBeamShowsItsTexture) {
     TestGame test;
     ASSERT_TRUE(test.ok());
     GameContext& game = test.game();
     game.settings.freezeMeters = true;
     test.startPlaying();
-    test.place(3.9f, 0.0f, 0.0f, glm::radians(90.0f));  // the east outer wall at x = 4.2
+    test.place(GetParam().x, 0.0f, GetParam().z, glm::radians(GetParam().yawDegrees));
     for (int i = 0; i < 6; ++i) test.frame(holding({}, game, true), 0.05, i == 5);
     const std::vector<unsigned char> rgb = test.pixels();
     const int width = game.settings.width, height = game.settings.height;

@@ -6,6 +6,8 @@ and walks the level with the capsule model of walker.py.
 
 import os
 
+import surfaces
+import wayfinding
 from layout import FLIGHTS, PASSAGES
 from mapping import draw_map, write_route
 from pngio import read_png_header
@@ -273,6 +275,7 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
                 raise CheckError("unexpected shader " + s)
     n = len(objects)
     say("scene: %d lines, %d objects, %d triangles" % (len(scene), n, tri_total))
+    surfaces.check_coplanar([(o["name"], o["materials"][0], o["tris"]) for _, _, o in objects], say)
 
     # object order the renderer and the rules rely on
     def obj(k):
@@ -392,10 +395,9 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
             raise CheckError("a gap in the walls at (%.2f, %.2f)" % (x, z))
     say("outer walls closed (checked with a 0.12 capsule)")
 
-    # the quickest round: every pick-up and trigger box, in the order a
-    # player who knows the level takes them
-    order = ["pick-up 2", "voice 2", "enemy 2", "voice 3", "voice 1", "pick-up 0",
-             "pick-up 1", "voice 4", "exit"]
+    # the way out: every trigger box and the pick-ups on it, in the order
+    # the level leads a player through them
+    order = ["pick-up 2", "voice 2", "enemy 2", "voice 3", "voice 1", "pick-up 1", "voice 4", "exit"]
     byname = {b[0]: b for b in BOXES}
     # planned with a capsule 9 cm wider, so the waypoints keep off the walls
     rw = Walker(solids, RADIUS + 0.09)
@@ -407,6 +409,7 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
         legs.append("%s %.0f s" % (name, total))
         route.append((name, path))
     say("quickest round %.0f s of walking: %s" % (total, ", ".join(legs)))
+    wayfinding.check_length(total, [name for name in order if name.startswith("pick-up")], say)
     for (name, kind, along, (t0, t1), at, (low, high)), (left, right) in zip(PASSAGES, sides):
         a = 0 if along == "x" else 1
         if not any(t0 < rw.centre(i, j)[a] < t1 and left < rw.centre(i, j)[1 - a] < right and
@@ -435,6 +438,11 @@ def check(data_dir, map_path=None, verbose=True, route_path=None):
                 raise CheckError("the way to %s narrows under %.1f m near (%.2f, %.2f), and PASSAGES names no "
                                  "squeeze there" % ((name, WIDE) + rw.centre(i, j)))
     say("the whole round stays open to a capsule that needs %.1f m (%.1f in the squeezes)" % (WIDE, TIGHT))
+
+    wayfinding.check_cues(named, rw, route, say)
+    wayfinding.check_branches(w, states, route, say)
+    door = PASSAGES[0]   # the start room's door
+    wayfinding.check_start_room(w, START, ((door[4] - 0.6, door[3][0] - 0.25), (door[4] + 0.6, door[3][1] + 0.25)), say)
 
     if route_path:
         write_route(route_path, rw, route)

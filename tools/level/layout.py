@@ -3,8 +3,10 @@
 World coordinates in metres, +y up, the ground at y = 0. The player starts in
 the living room (east), goes south through the kitchen, over the raised
 walkway of the boiler rooms, north up the service corridor into the lamp hall,
-crawls through the collapsed passage, squeezes out of the storeroom into the
-assembly hall and climbs the gallery to the stage, which is the exit.
+on north through the storeroom, squeezes out into the assembly hall, crawls
+under the gallery and climbs it from behind to the stage, which is the exit.
+The door off that way into the bedroom is boarded up, the passage beyond
+the lamp hall has fallen in.
 
 Collidable parts are one axis-aligned box each (the game gives a "box" body
 the mesh's bounding box); everything else is decoration without a body.
@@ -23,7 +25,7 @@ ROOMS = [
     ("service corridor", -7.95, -14.7, -7.05, -4.6, 2.8, None),
     ("pump room", -6.85, -14.7, -3.4, -11.2, 3.2, None),
     ("boiler room", -2.6, -14.7, 4.2, -11.2, 3.2, None),
-    ("lamp hall", -6.85, -11.0, 0.4, -4.6, 3.8, None),
+    ("lamp hall", -6.85, -11.0, -1.95, -4.6, 3.8, None),
     ("kitchen", 0.6, -11.0, 4.2, -2.6, 2.8, "tiles"),
     ("crawl corridor", -4.7, -4.4, 0.4, -3.4, 2.6, None),
     ("storeroom", -7.9, -4.4, -4.7, 3.2, 2.6, None),
@@ -63,9 +65,11 @@ WALLS = [
     # living room | kitchen (doorway)
     (0.6, -2.6, 3.0, -2.4, "plaster"),
     (4.0, -2.6, 4.2, -2.4, "plaster"),
-    # lamp hall | crawl corridor and storeroom (doorway)
-    (-7.95, -4.6, -1.7, -4.4, "brick"),
-    (-0.7, -4.6, 0.4, -4.4, "brick"),
+    # lamp hall | storeroom (doorway) and crawl corridor; the hall ends in the
+    # east at a wall, so nothing in it lies far from the way across its corner
+    (-7.95, -4.6, -6.5, -4.4, "brick"),
+    (-5.5, -4.6, 0.4, -4.4, "brick"),
+    (-1.95, -11.0, -1.75, -4.6, "brick"),
     # crawl corridor | bedroom; storeroom | bedroom
     (-4.7, -3.4, 0.4, -3.2, "concrete"),
     (-4.7, -3.2, -4.5, 3.2, "plaster"),
@@ -83,7 +87,7 @@ LINTELS = [
     (-3.4, -13.0, -2.6, -12.2, 2.6, "concrete"),
     (0.4, 0.8, 0.6, 1.6, DOOR_H, "plaster"),
     (3.0, -2.6, 4.0, -2.4, DOOR_H, "plaster"),
-    (-1.7, -4.6, -0.7, -4.4, DOOR_H, "brick"),
+    (-6.5, -4.6, -5.5, -4.4, DOOR_H, "brick"),
     (-6.15, 3.2, -5.35, 3.4, DOOR_H, "brick"),
 ]
 
@@ -92,8 +96,8 @@ LINTELS = [
 # of the box it leaves empty lie above a seat or inside a shelf, where the
 # player cannot stand anyway.
 BLOCKS = [
-    # the collapsed passage: a slab 0.9 above the floor, crouch to pass (2 m)
-    ("collapsed_slab", "concrete", -3.6, 0.9, -4.4, -1.8, 2.6, -3.4),
+    # the collapsed passage, fallen in to the floor: the corridor is shut
+    ("collapsed_slab", "concrete", -3.6, 0.0, -4.4, -1.8, 2.6, -3.4),
     # boiler rooms: raised walkway through the partition, stairs at both ends;
     # the rails stand on its edges and beside the steps, 0.9 apart
     ("walkway", "concrete", -4.6, 0.0, -13.1, -1.2, 1.0, -12.1),
@@ -106,8 +110,11 @@ BLOCKS = [
     ("boiler_1", "metal", 2.2, 0.0, -14.5, 3.9, 2.4, -13.0),
     ("boiler_2", "metal", 2.6, 0.0, -12.6, 3.9, 1.8, -11.45),
     ("crate_b1", "wood", -2.4, 0.0, -14.5, -1.4, 0.9, -13.6),
-    ("crate_b2", "wood", -2.4, 0.0, -11.9, -1.75, 0.7, -11.3),
-    ("pump", "metal", -6.7, 0.0, -11.9, -5.9, 1.1, -11.35),
+    # crates fill the floor north of the walkway, where a player heading for
+    # the lamp over its doorway would walk past the stairs into a pocket
+    ("crates_boiler_north", "wood", -2.6, 0.0, -12.05, -0.2, 1.6, -11.2),
+    ("crates_pump_north", "wood", -5.65, 0.0, -12.05, -3.4, 1.6, -11.2),
+    ("pump", "metal", -6.8, 0.0, -11.9, -6.0, 1.1, -11.35),
     ("crate_p1", "wood", -5.2, 0.0, -14.6, -4.2, 1.0, -13.7),
     ("crate_p2", "wood", -4.1, 0.0, -14.6, -3.5, 0.6, -14.0),
     # service corridor: junk in the dead end
@@ -123,16 +130,15 @@ BLOCKS = [
     ("chair_h1", "wood", -4.95, 0.0, -7.8, -4.5, 0.95, -7.35, "chair", "+x"),
     ("chair_h2", "wood", -3.0, 0.0, -7.7, -2.55, 0.95, -7.25, "chair", "-x"),
     ("bookcase_h1", "wood", -6.6, 0.0, -10.95, -4.8, 2.2, -10.5, "shelf", "+z"),
-    ("bookcase_h2", "wood", -2.6, 0.0, -10.95, -0.8, 2.2, -10.5, "shelf", "+z"),
-    ("piano", "wood", -0.15, 0.0, -9.5, 0.4, 1.3, -8.0),
+    ("bookcase_h2", "wood", -3.8, 0.0, -10.95, -2.0, 2.2, -10.5, "shelf", "+z"),
     ("pillar_h1", "concrete", -5.7, 0.0, -9.2, -5.3, 3.8, -8.8),
-    ("pillar_h2", "concrete", -2.3, 0.0, -9.2, -1.9, 3.8, -8.8),
+    ("pillar_h2", "concrete", -2.7, 0.0, -9.2, -2.3, 3.8, -8.8),
     # storeroom
     ("shelf_s1", "wood", -7.9, 0.0, 2.2, -6.15, 2.0, 3.2, "shelf", "-z"),
     ("shelf_s2", "wood", -5.35, 0.0, 2.2, -4.7, 2.0, 3.2, "shelf", "-z"),
     ("shelf_s3", "metal", -7.9, 0.0, -2.0, -7.4, 2.0, 1.4, "shelf", "+x"),
     ("crate_r1", "wood", -5.4, 0.0, -1.6, -4.7, 0.8, -0.6),
-    ("crate_r2", "wood", -6.0, 0.0, 0.4, -5.4, 0.5, 1.0),
+    ("crate_r2", "wood", -5.3, 0.0, 0.5, -4.7, 0.5, 1.1),
     # bedroom
     ("bed", "fabric", -4.4, 0.0, 1.0, -2.9, 0.9, 3.2, "bed", "-z"),
     ("wardrobe", "wood", -1.6, 0.0, 2.6, -0.4, 2.1, 3.2),
@@ -143,18 +149,24 @@ BLOCKS = [
     ("armchair", "fabric", 0.8, 0.0, -0.9, 1.5, 0.8, -0.2, "sofa", "+x"),
     ("coffee_table", "wood", 1.8, 0.0, -1.0, 2.5, 0.45, -0.4),
     ("bookshelf_l", "wood", 3.85, 0.0, 0.6, 4.2, 2.0, 2.4, "shelf", "-x"),
-    # assembly hall: the stage is the exit, the gallery leads up to it
+    # boards nailed across the doorway off the way
+    ("bedroom_boards", "wood", 0.45, 0.0, 0.8, 0.55, 2.05, 1.6),
+    # assembly hall: the stage is the exit, the gallery leads up to it; its
+    # stairs rise behind it, reached by crawling under it past pick-up 1,
+    # and crates close its east end
     ("stage", "wood", -4.9, 0.0, 4.4, -2.1, 1.0, 8.6),
-    ("gallery", "metal", -2.1, 0.85, 6.0, 1.55, 1.0, 7.0),
-    ("gallery_step_3", "metal", 1.55, 0.0, 6.05, 1.9, 0.75, 6.95),
-    ("gallery_step_2", "metal", 1.9, 0.0, 6.05, 2.25, 0.5, 6.95),
-    ("gallery_step_1", "metal", 2.25, 0.0, 6.05, 2.6, 0.25, 6.95),
+    ("gallery", "metal", -2.1, 0.85, 6.0, 2.4, 1.0, 7.0),
+    ("gallery_landing", "metal", 1.5, 0.85, 7.0, 2.4, 1.0, 8.0),
+    ("gallery_step_1", "metal", 0.45, 0.0, 7.05, 0.8, 0.25, 7.95),
+    ("gallery_step_2", "metal", 0.8, 0.0, 7.05, 1.15, 0.5, 7.95),
+    ("gallery_step_3", "metal", 1.15, 0.0, 7.05, 1.5, 0.75, 7.95),
+    ("hall_crates", "wood", 2.41, 0.0, 6.0, 4.2, 1.7, 7.0),
+    ("pickup_stand", "wood", -0.6, 0.0, 7.4, -0.4, 0.82, 7.6),
     ("pallet", "wood", -5.8, 0.0, 6.99, -5.4, 0.22, 7.39),
-    ("hall_table_top", "wood", -0.6, 0.7, 7.4, 0.6, 0.75, 8.4),
-    ("bench_1", "wood", -1.8, 0.0, 4.5, -0.9, 0.45, 4.9),
-    ("bench_2", "wood", 0.0, 0.0, 4.5, 1.4, 0.45, 4.9),
-    ("bench_3", "wood", -1.8, 0.0, 5.3, -0.9, 0.45, 5.7),
-    ("bench_4", "wood", 0.0, 0.0, 5.3, 1.4, 0.45, 5.7),
+    ("bench_1", "wood", -0.3, 0.0, 4.5, 0.6, 0.45, 4.9),
+    ("bench_2", "wood", 1.1, 0.0, 4.5, 2.5, 0.45, 4.9),
+    ("bench_3", "wood", -0.3, 0.0, 5.3, 0.6, 0.45, 5.7),
+    ("bench_4", "wood", 1.1, 0.0, 5.3, 2.5, 0.45, 5.7),
     ("hall_piano", "wood", 2.8, 0.0, 8.0, 4.1, 1.2, 8.6),
     ("hall_crate", "wood", -7.8, 0.0, 7.8, -7.0, 0.9, 8.55),
 ]
@@ -166,8 +178,10 @@ RAILINGS = [
     ("rail_w_n", -4.6, -12.15, -3.4, -12.1, 1.0),
     ("rail_e_s", -2.6, -13.1, -1.2, -13.05, 1.0),
     ("rail_e_n", -2.6, -12.15, -1.2, -12.1, 1.0),
-    ("rail_g_s", -2.1, 6.0, 1.55, 6.05, 1.0),
-    ("rail_g_n", -2.1, 6.95, 1.55, 7.0, 1.0),
+    ("rail_g_s", -2.1, 6.0, 2.4, 6.05, 1.0),
+    ("rail_g_n", -2.1, 6.95, 1.5, 7.0, 1.0),
+    ("rail_g_e", 2.35, 6.05, 2.4, 8.0, 1.0),
+    ("rail_l_n", 1.5, 7.95, 2.35, 8.0, 1.0),
 ]
 
 # Rails beside the flights, standing on the floor: the steps are climbed from
@@ -179,8 +193,8 @@ STAIR_RAILS = [
     ("rail_se_n", -0.15, -1.2, -12.15, -12.1),
     ("rail_sw_s", -5.65, -4.6, -13.1, -13.05),
     ("rail_sw_n", -5.65, -4.6, -12.15, -12.1),
-    ("rail_sg_s", 2.6, 1.55, 6.0, 6.05),
-    ("rail_sg_n", 2.6, 1.55, 6.95, 7.0),
+    ("rail_sg_s", 0.45, 1.5, 7.0, 7.05),
+    ("rail_sg_n", 0.45, 1.5, 7.95, 8.0),
 ]
 
 # The passages the way out goes through, for the checker to measure in the
@@ -199,12 +213,12 @@ PASSAGES = [
     ("the pump room's door to the service corridor", "door", "x", (-7.05, -6.85), -14.2, (0.0, 0.0)),
     ("the service corridor", "passage", "z", (-13.7, -6.7), -7.5, (0.0, 0.0)),
     ("the service corridor's door to the lamp hall", "door", "x", (-7.05, -6.85), -6.2, (0.0, 0.0)),
-    ("the lamp hall's door to the crawl", "door", "z", (-4.6, -4.4), -1.2, (0.0, 0.0)),
-    ("the collapsed passage", "crawl", "x", (-3.6, -1.8), -3.9, (0.0, 0.0)),
+    ("the lamp hall's door to the storeroom", "door", "z", (-4.6, -4.4), -6.0, (0.0, 0.0)),
     ("the storeroom's way between the shelves into the hall", "squeeze", "z", (2.2, 3.4), -5.75, (0.0, 0.0)),
     ("the way past the stage", "passage", "x", (-4.9, -2.1), 3.9, (0.0, 0.0)),
-    ("the gallery stairs", "stairs", "x", (1.55, 2.6), 6.5, (0.0, 1.0)),
-    ("the gallery", "passage", "x", (-2.1, 1.55), 6.5, (1.0, 1.0)),
+    ("the crawl under the gallery", "crawl", "z", (6.05, 6.95), -0.5, (0.0, 0.0)),
+    ("the gallery stairs", "stairs", "x", (0.45, 1.5), 7.5, (0.0, 1.0)),
+    ("the gallery", "passage", "x", (-2.1, 1.5), 6.5, (1.0, 1.0)),
 ]
 
 # The flights, by the names of their steps: climbed from the foot or the top
@@ -284,6 +298,7 @@ class Level:
         self.solid = {}    # material -> list of Mesh (one per collidable piece)
         self.detail = {}   # material -> ByRoom: decoration without a body
         self.lamp = Mesh("lamp", "metal", UV["metal"])  # the shade, drawn glowing
+        self.cues = Mesh("cues", "paint", UV["paint"])  # drawn glowing too
 
     def block(self, name, material, x0, y0, z0, x1, y1, z1, skip=()):
         m = Mesh(name, material, UV[material])
@@ -392,20 +407,48 @@ def stair_rail(name, foot, top, z0, z1):
     return m
 
 
+# How far the frames stand into the opening: their inner faces would
+# otherwise lie in the plane of the wall's end and the lintel's underside,
+# and the two would fight for depth in stripes.
+FRAME_INSET = 0.01
+
+
 def door_frames(paint):
     """Pale painted frames round every doorway, 2 cm proud of both faces of
-    the wall and clear of the opening: the flashlight picks the way out of
+    the wall and 1 cm into the opening: the flashlight picks the way out of
     a dark room by them."""
+    e = FRAME_INSET
     for x0, z0, x1, z1, top, _ in LINTELS:
         along_z = any(w[0] == x0 and w[2] == x1 for w in WALLS)  # the wall runs along z
         if along_z:
-            paint.box(x0 - 0.02, 0.0, z0 - 0.08, x1 + 0.02, top, z0)
-            paint.box(x0 - 0.02, 0.0, z1, x1 + 0.02, top, z1 + 0.08)
-            paint.box(x0 - 0.02, top, z0 - 0.08, x1 + 0.02, top + 0.08, z1 + 0.08)
+            paint.box(x0 - 0.02, 0.0, z0 - 0.08, x1 + 0.02, top, z0 + e)
+            paint.box(x0 - 0.02, 0.0, z1 - e, x1 + 0.02, top, z1 + 0.08)
+            paint.box(x0 - 0.02, top - e, z0 - 0.08, x1 + 0.02, top + 0.08, z1 + 0.08)
         else:
-            paint.box(x0 - 0.08, 0.0, z0 - 0.02, x0, top, z1 + 0.02)
-            paint.box(x1, 0.0, z0 - 0.02, x1 + 0.08, top, z1 + 0.02)
-            paint.box(x0 - 0.08, top, z0 - 0.02, x1 + 0.08, top + 0.08, z1 + 0.02)
+            paint.box(x0 - 0.08, 0.0, z0 - 0.02, x0 + e, top, z1 + 0.02)
+            paint.box(x1 - e, 0.0, z0 - 0.02, x1 + 0.08, top, z1 + 0.02)
+            paint.box(x0 - 0.08, top - e, z0 - 0.02, x1 + 0.08, top + 0.08, z1 + 0.02)
+
+
+# Lamps that shine by themselves over the way out, in the order it passes
+# them, so the flashlight need not be spent finding it: (name, centre, size).
+# Each stands 1 cm off its wall or frame, never in the plane of another face.
+CUES = [
+    ("over the living room's door to the kitchen", (3.5, 2.3, -2.33), (0.4, 0.12, 0.12)),
+    ("over the kitchen's door to the boiler room", (1.3, 2.35, -10.93), (0.4, 0.12, 0.12)),
+    ("a lantern on the floor by the walkway's stairs", (0.0, 0.1, -11.45), (0.16, 0.18, 0.16)),
+    ("over the walkway's doorway in the partition", (-2.53, 2.8, -12.6), (0.12, 0.12, 0.4)),
+    ("over the pump room's door to the corridor", (-6.78, 2.8, -14.2), (0.12, 0.12, 0.4)),
+    ("beside the corridor's door to the lamp hall", (-7.22, 2.3, -6.2), (0.28, 0.14, 0.4)),
+    ("over the lamp hall's door to the storeroom", (-6.0, 2.35, -4.67), (0.4, 0.12, 0.12)),
+    ("over the storeroom's way into the hall", (-5.75, 2.32, 3.13), (0.4, 0.12, 0.12)),
+    ("a lantern on the floor under the gallery", (-1.3, 0.1, 6.5), (0.16, 0.18, 0.16)),
+    ("over the exit door", (-3.5, 3.42, 8.52), (0.6, 0.14, 0.14)),
+]
+
+
+def cue_box(centre, size):
+    return tuple(c - s / 2 for c, s in zip(centre, size)) + tuple(c + s / 2 for c, s in zip(centre, size))
 
 
 # Arrows painted on the walls along the way out: (point on the wall's face,
@@ -417,10 +460,9 @@ ARROWS = [
     ((-6.85, 1.3, -12.6), (1, 0, 0), (0, 0, -1)),    # pump room: to the corridor
     ((-7.95, 1.3, -12.5), (1, 0, 0), (0, 0, 1)),     # corridor: north
     ((-7.05, 1.3, -7.4), (-1, 0, 0), (0, 0, 1)),     # corridor: the lamp hall's door
-    ((-3.5, 1.3, -4.6), (0, 0, -1), (1, 0, 0)),      # lamp hall: to the crawl
-    ((-1.2, 1.3, -3.4), (0, 0, -1), (-1, 0, 0)),     # crawl corridor: west
+    ((-4.6, 1.3, -4.6), (0, 0, -1), (-1, 0, 0)),     # lamp hall: to the storeroom
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
-    ((-4.6, 1.4, 3.4), (0, 0, 1), (1, 0, 0)),        # hall: to the gallery
+    ((-4.6, 1.4, 3.4), (0, 0, 1), (1, 0, 0)),        # hall: round the stage
 ]
 
 
@@ -451,7 +493,6 @@ def furnish(lv):
     # table legs under the collidable tops
     legs(wood, -4.4, -8.0, -3.2, -7.0, 0.72)
     legs(wood, 1.4, -6.0, 2.4, -5.0, 0.7)
-    legs(wood, -0.6, 7.4, 0.6, 8.4, 0.7)
     # the swinging lamp: cord from the ceiling, shade wholly above the bulb's point
     lx, ly, lz = LAMP
     metal.cylinder((lx, ly + 0.2, lz), "y", 0.012, 3.8 - ly - 0.2, segments=4, caps=False)
@@ -462,6 +503,11 @@ def furnish(lv):
         ring.append((lx + 0.2 * math.cos(a), ly + 0.2, lz + 0.2 * math.sin(a)))
     lv.lamp.fan((lx, ly + 0.2, lz), ring, (0, -1, 0))
     door_frames(lv.deco("paint"))
+    for _, centre, size in CUES:
+        lv.cues.box(*cue_box(centre, size))
+    # boards across the bedroom's doorway, on the living room's side
+    for y in (0.5, 1.1, 1.7):
+        wood.box(0.63, y, 0.62, 0.66, y + 0.16, 1.78)
     arrows(lv.deco("paint"))
     # pipes along the ceilings of the basement
     metal.cylinder((-7.7, 2.5, -14.7), "z", 0.06, 10.1, segments=8, caps=False)
@@ -489,7 +535,7 @@ def furnish(lv):
         wood.box(1.85, y, 3.08, 3.05, y + 0.14, 3.15)
     # lamp hall: papers on the table, a toppled chair, an old rug
     wood.box(-3.9, 0.78, -7.7, -3.6, 0.79, -7.45)
-    wood.box(-2.0, 0.0, -6.9, -1.55, 0.45, -6.45)
+    wood.box(-2.6, 0.0, -6.9, -2.15, 0.45, -6.45)
     fab.quad((-5.2, 0.004, -6.6), (3.0, 0, 0), (0, 0, -2.2))
     # living room rug and a dead floor lamp
     fab.quad((1.3, 0.01, 1.2), (2.0, 0, 0), (0, 0, -2.6))
@@ -501,7 +547,7 @@ def furnish(lv):
     # storeroom and hall junk
     wood.box(-7.7, 0.0, 5.0, -7.2, 0.5, 5.5, skip=("-y",))
     wood.box(-7.65, 0.5, 5.05, -7.3, 0.8, 5.4, skip=("-y",))
-    wood.box(-6.9, 0.0, -4.3, -6.3, 0.4, -3.9, skip=("-y",))
+    wood.box(-7.85, 0.0, -4.3, -7.25, 0.4, -3.9, skip=("-y",))
     conc.box(-2.4, 0.0, -4.35, -1.9, 0.25, -3.5, skip=("-y",))  # rubble at the slab
     conc.box(-3.9, 0.0, -4.3, -3.65, 0.15, -3.9, skip=("-y",))
     plas.box(-0.7, 0.0, -4.35, 0.3, 0.08, -3.45, skip=("-y",))  # fallen plaster

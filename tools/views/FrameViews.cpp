@@ -30,12 +30,13 @@ struct Pose {
 };
 
 // The start, the lamp's corner, a pick-up, the stage, a wall close to,
-// the lamp's shade, a doorway seen from across a room and painted arrows.
+// the lamp's shade, a doorway seen from across a room, painted arrows, a door
+// frame a hand's breadth away and the way out with the torch off.
 const Pose poses[] = {
     {"start-dark", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, false},
     {"start-light", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, true},
-    {"lamp-dark", {-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, false},
-    {"lamp-light", {-1.0f, 1.2f, -4.5f}, -2.4f, 0.15f, true},
+    {"lamp-dark", {-2.3f, 1.2f, -4.9f}, -2.4f, 0.15f, false},
+    {"lamp-light", {-2.3f, 1.2f, -4.9f}, -2.4f, 0.15f, true},
     {"pickup-dark", {3.0f, 1.2f, -6.2f}, 3.14159f, -0.35f, false},
     {"stage-light", {0.5f, 1.2f, 6.0f}, -1.5708f, -0.15f, true},
     {"wall-close", {3.9f, 1.2f, 0.0f}, 1.5708f, 0.0f, true},
@@ -44,6 +45,13 @@ const Pose poses[] = {
     {"arrow-start", {2.6f, 1.2f, -0.6f}, 3.14159f, 0.1f, true},
     {"arrow-hall", {-3.8f, 1.2f, -6.3f}, 0.0f, 0.0f, true},
     {"hall-from-door", {-5.75f, 1.2f, 3.7f}, 0.43f, 0.05f, true},
+    {"frame-close", {-6.15f, 1.2f, -5.0f}, -0.6f, 0.0f, true},
+    // the way out with the torch off: the lamps over its doors lead on
+    {"way-kitchen-dark", {3.1f, 1.2f, -5.5f}, 3.4f, 0.1f, false},
+    {"way-corridor-dark", {-7.45f, 1.2f, -13.2f}, 0.0f, 0.05f, false},
+    {"way-lamp-hall-dark", {-6.5f, 1.2f, -6.3f}, 0.45f, 0.15f, false},
+    {"way-storeroom-dark", {-6.3f, 1.2f, -3.8f}, 0.05f, 0.05f, false},
+    {"way-hall-dark", {-1.6f, 1.2f, 3.8f}, -0.1f, 0.08f, false},
 };
 
 void aim(GameContext& c, const Pose& pose) {
