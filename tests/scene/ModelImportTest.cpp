@@ -153,7 +153,14 @@ TEST(ModelImport, KeptMeshesFollowEveryFileTheImportOpened) {
     const std::string model = write("kept-models/obj/quad.obj", "mtllib ../mtl/quad.mtl\nv 0 0 0\nv 2 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n");
     write("kept-models/obj/beside.txt", "not read by the import");
     write("kept-models/mtl/quad.mtl", "newmtl a\nmap_Kd first.png\n");
+    // A link planted where a temporary was once written is not followed.
+    const std::string victim = write("kept-models/victim", "precious");
+    fs::create_directories("kept");
+    fs::remove("kept/quad.obj.meshes." + std::to_string(getpid()) + ".part");
+    fs::create_symlink(fs::absolute(victim), "kept/quad.obj.meshes." + std::to_string(getpid()) + ".part");
     EXPECT_EQ(keptTexture(model, "kept"), "first.png 2.000000");
+    EXPECT_EQ(slurp(victim), "precious");
+    EXPECT_FALSE(fs::is_symlink("kept/quad.obj.meshes"));
     EXPECT_EQ(keptTexture(model, "kept", 0.0), "first.png 2.000000");
     write("kept-models/obj/beside.txt", "changed, and still not read");
     EXPECT_EQ(keptTexture(model, "kept", 0.0), "first.png 2.000000");
