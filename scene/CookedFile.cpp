@@ -82,7 +82,8 @@ bool hashFile(const std::string& path, std::uintmax_t& size, std::uint64_t& hash
     struct stat info{};
     if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
     // Read in blocks and hashed as one run of bytes: a block's hash feeds the next.
-    std::string block(std::size_t{1} << 20, '\0');
+    // A block no larger than the file: most sources are a few kilobytes.
+    std::string block(std::min<std::size_t>(std::size_t{1} << 20, static_cast<std::size_t>(info.st_size) + 1), '\0');
     std::uint64_t running = 0;
     std::uintmax_t total = 0;
     for (;;) {
