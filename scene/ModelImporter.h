@@ -16,7 +16,8 @@ constexpr unsigned modelImportFlags = 0x79ACB;
 // header, aborts on its own assertions and overruns its buffers on some
 // broken files, so such a file can take the calling process with it: the
 // game reads through ModelImporter, whose worker calls this.
-// `opened` (when given) gets every file the import read, the model first.
+// `opened` (when given) gets every file the import opened (its material
+// libraries too), each once.
 bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, std::string& error,
                  std::vector<std::string>* opened = nullptr);
 
@@ -25,9 +26,9 @@ bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, st
 // meshes come back through a socket. A file that crashes the import, runs
 // out of memory or takes too long fails with a reason, like any other
 // unreadable file, and the game goes on without it. The worker starts at
-// the first read and serves the files after it until it dies or idles (and
-// is reaped at once when it ends by itself): a new
-// process per file faulted in fresh memory each time, most of a second over
+// the first read and serves the files after it until it dies or idles (it
+// is reaped as soon as it ends): a new process per file faulted in fresh
+// memory each time, most of a second over
 // the level.
 class ModelImporter {
 public:
@@ -48,7 +49,9 @@ public:
     // rather than keep the memory of its last import for the whole game.
     double workerIdleSeconds = 2.0;
 
-    // Where the meshes of a file read once are kept for the next start; empty: nowhere.
+    // Where the meshes of a file read once are kept for the next start; empty:
+    // nowhere. An entry holds for as long as every file the import opened
+    // keeps its bytes; a damaged one is imported again with one line.
     std::string cookedFolder;
 
     double seconds = 0.0;  // spent reading and converting, for the load statistics
