@@ -312,8 +312,9 @@ void takeScreenshot(GameContext& context, const Controls& controls) {
     if (!context.latches.f12.poll(controls, Key::F12)) return;
     // Beside the data while that can be written to (a copy run from the
     // repository), else in the player's pictures.
-    const std::string folder = folders::writable("") ? "" : folders::picturesFolder();
-    const std::string name = folder.empty() && !folders::writable("") ? "" : screenshot::nextFileName(folder);
+    const bool beside = folders::writable("");
+    const std::string folder = beside ? "" : folders::picturesFolder();  // empty too without a home
+    const std::string name = beside || !folder.empty() ? screenshot::nextFileName(folder) : "";
     if (!name.empty() && screenshot::saveBackBuffer(name, context.settings.width, context.settings.height)) {
         std::cout << "screenshot saved: " << name << std::endl;
     } else {
