@@ -1,6 +1,7 @@
 #include "app/DemoSession.h"
 
 #include "app/GameContext.h"
+#include "platform/AtomicFile.h"
 #include "platform/RecordingInput.h"
 #include "platform/ReplayInput.h"
 #include "platform/Window.h"
@@ -10,7 +11,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <thread>
@@ -72,15 +72,15 @@ DemoSession::~DemoSession() = default;
 
 bool DemoSession::load(std::string& error) {
     if (options.mode == CommandLine::Mode::Record) {
-        // Asked now, not after a whole session is played. Opened for
-        // appending, so an older demo of that name lasts until the save.
+        // Asked now, not after a whole session is played: the save's
+        // temporary can be made beside it (and is gone again at once), so
+        // an older demo of that name is not touched until the save.
+        AtomicFile probe(options.demoPath);
         std::error_code ignored;
-        const bool existed = std::filesystem::exists(options.demoPath, ignored);
-        if (!std::ofstream(options.demoPath, std::ios::app)) {
+        if (std::filesystem::is_directory(options.demoPath, ignored) || !probe.open()) {
             error = "demo " + options.demoPath + ": cannot be written";
             return false;
         }
-        if (!existed) std::filesystem::remove(options.demoPath, ignored);
         return true;
     }
     if (options.mode != CommandLine::Mode::Replay && options.mode != CommandLine::Mode::Timedemo) return true;
@@ -230,11 +230,12 @@ int DemoSession::finish(GameContext& context, Window& window) {
                                 std::to_string(context.settings.shadowMapSize);
     printReport(std::cout, heading, summary);
     if (options.floor) reportFloor(window, context.settings.width, context.settings.height, summary.medianMs);
-    std::ofstream csv(options.report + ".csv");
+    std::ostringstream csv;
     writeCsv(csv, timings);
-    std::ofstream svg(options.report + ".svg");
+    std::ostringstream svg;
     writeSvg(svg, heading, timings, summary);
-    if (!csv || !svg) {
+    const bool csvWritten = writeFileAtomically(options.report + ".csv", csv.str());
+    if (!csvWritten || !writeFileAtomically(options.report + ".svg", svg.str())) {
         std::cout << "cannot write " << options.report << ".csv or .svg" << std::endl;
         return 1;
     }

@@ -2,8 +2,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <system_error>
+#include <vector>
 
+#include <pwd.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -11,14 +15,43 @@ namespace fs = std::filesystem;
 namespace folders {
 namespace {
 
+// A relative value is invalid in the base-directory rules: it would name a
+// different folder in every working directory.
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value == '/' ? value : "";
 }
 
+std::string passwordHome() {
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) return "";
+    return found->pw_dir != nullptr ? found->pw_dir : "";
+}
+
+// Looked up each time (the tests change HOME); the player is told once
+// that nothing of theirs is kept.
 std::string home() {
-    const std::string value = environment("HOME");
-    return value.empty() ? "/tmp" : value;
+    const std::string chosen = chooseHome(std::getenv("HOME"), passwordHome());
+    static bool told = false;
+    if (chosen.empty() && !told) {
+        told = true;
+        std::cout << "no home folder (HOME is unset and the password database names none): "
+                     "no settings, recordings, screenshots or cache of the player's are kept"
+                  << std::endl;
+    }
+    return chosen;
+}
+
+// `variable` when it is set to an absolute path, else `underHome` in the
+// home folder; empty when neither exists.
+fs::path userFolder(const char* variable, const char* underHome) {
+    const std::string value = environment(variable);
+    if (!value.empty()) return value;
+    const std::string folder = home();
+    return folder.empty() ? fs::path() : fs::path(folder) / underHome;
 }
 
 bool holdsLevel(const fs::path& folder) {
@@ -27,12 +60,18 @@ bool holdsLevel(const fs::path& folder) {
 }
 
 std::string made(const fs::path& folder) {
+    if (folder.empty()) return "";
     std::error_code error;
     fs::create_directories(folder, error);
     return folder.string();
 }
 
 }  // namespace
+
+std::string chooseHome(const char* variable, const std::string& fromPasswords) {
+    if (variable != nullptr && *variable == '/') return variable;
+    return fromPasswords.starts_with('/') ? fromPasswords : "";
+}
 
 std::string findDataFolder(const std::string& executable) {
     std::error_code error;
@@ -54,37 +93,45 @@ bool writable(const std::string& folder) {
 }
 
 std::string picturesFolder() {
-    const std::string pictures = environment("XDG_PICTURES_DIR");
-    return made(fs::path(pictures.empty() ? home() + "/Pictures" : pictures) / "Murkhaven");
+    const fs::path pictures = userFolder("XDG_PICTURES_DIR", "Pictures");
+    return made(pictures.empty() ? pictures : pictures / "Murkhaven");
 }
 
 std::string recordingsFolder() {
-    const std::string data = environment("XDG_DATA_HOME");
-    return made(fs::path(data.empty() ? home() + "/.local/share" : data) / "murkhaven");
+    const fs::path data = userFolder("XDG_DATA_HOME", ".local/share");
+    return made(data.empty() ? data : data / "murkhaven");
 }
 
 std::string ownConfigFile() {
-    const std::string config = environment("XDG_CONFIG_HOME");
-    return (fs::path(config.empty() ? home() + "/.config" : config) / "murkhaven" / "CONFIG.txt").string();
+    const fs::path config = userFolder("XDG_CONFIG_HOME", ".config");
+    return config.empty() ? "" : (config / "murkhaven" / "CONFIG.txt").string();
 }
 
-std::string configFile(const std::string& installed) {
+std::string configFile(const std::string& installed, std::ostream& console) {
     const std::string own = ownConfigFile();
     std::error_code error;
-    return fs::is_regular_file(own, error) ? own : installed;
+    if (own.empty() || !fs::exists(own, error)) return installed;
+    // A copy cut to nothing by a full disk, or one the player cannot read,
+    // must not stand in for the settings the game can read.
+    char first = 0;
+    std::ifstream in(own, std::ios::binary);
+    if (fs::is_regular_file(own, error) && in.read(&first, 1)) return own;
+    console << "own settings " << own << " are empty or cannot be read; reading " << installed << std::endl;
+    return installed;
 }
 
 std::string cookedFolder() {
     std::error_code error;
     const fs::path here = fs::current_path(error);
     if (!error && writable("")) return (here / "cache").string();
-    const std::string cache = environment("XDG_CACHE_HOME");
-    return (fs::path(cache.empty() ? home() + "/.cache" : cache) / "murkhaven").string();
+    const fs::path cache = userFolder("XDG_CACHE_HOME", ".cache");
+    return cache.empty() ? "" : (cache / "murkhaven").string();
 }
 
 std::string recordingPath(const std::string& name) {
     if (fs::path(name).has_parent_path() || writable("")) return name;
-    return (fs::path(recordingsFolder()) / name).string();
+    const std::string folder = recordingsFolder();
+    return folder.empty() ? name : (fs::path(folder) / name).string();
 }
 
 }  // namespace folders

@@ -4,6 +4,7 @@
 #include "app/Frame.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <utility>
 
@@ -311,11 +312,16 @@ void takeScreenshot(GameContext& context, const Controls& controls) {
     if (!context.latches.f12.poll(controls, Key::F12)) return;
     // Beside the data while that can be written to (a copy run from the
     // repository), else in the player's pictures.
-    const std::string name = screenshot::nextFileName(folders::writable("") ? "" : folders::picturesFolder());
-    if (screenshot::saveBackBuffer(name, context.settings.width, context.settings.height)) {
+    const bool beside = folders::writable("");
+    const std::string folder = beside ? "" : folders::picturesFolder();  // empty too without a home
+    const std::string name = beside || !folder.empty() ? screenshot::nextFileName(folder) : "";
+    if (!name.empty() && screenshot::saveBackBuffer(name, context.settings.width, context.settings.height)) {
         std::cout << "screenshot saved: " << name << std::endl;
     } else {
-        std::cout << "screenshot could not be written: " << name << std::endl;
+        if (!name.empty()) std::remove(name.c_str());  // the empty file that claimed the name
+        std::cout << "screenshot could not be written: "
+                  << (name.empty() ? "no new file can be made in " + (folder.empty() ? "a picture folder" : folder) : name)
+                  << std::endl;
     }
 }
 

@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     Settings& settings = context->settings;
 
     // The player's own settings, if there are any, stand in for the shipped ones.
-    context->configPath = folders::configFile("CONFIG.txt");
+    context->configPath = folders::configFile("CONFIG.txt", std::cout);
     context->cookedFolder = folders::cookedFolder();
     if (!loadConfig(context->configPath, settings, camera, &std::cout)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
     checkConfigNumbers(settings, camera, std::cout);

@@ -359,11 +359,8 @@ bool decode(const std::string& bytes, Demo& demo, std::string& error) {
 }
 
 bool saveDemo(const std::string& path, const Demo& demo, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const std::string bytes = encode(demo);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
+    // An older demo of that name stays until the new one is down whole.
+    if (!writeFileAtomically(path, encode(demo))) {
         error = "cannot write " + path;
         return false;
     }

@@ -1,8 +1,11 @@
 #include "render/Screenshot.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <vector>
+
+#include "platform/AtomicFile.h"
 
 #include <FreeImage.h>
 #include <GL/glew.h>
@@ -36,20 +39,29 @@ bool saveBackBuffer(const std::string& path, int width, int height) {
         std::memcpy(FreeImage_GetScanLine(image, y), pixels.data() + rowBytes * static_cast<std::size_t>(y),
                     rowBytes);
     }
-    const bool saved = FreeImage_Save(FIF_PNG, image, path.c_str(), PNG_DEFAULT) != 0;
+    // Encoded in memory, then written as a whole: a full disk leaves no half picture.
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    bool saved = memory != nullptr && FreeImage_SaveToMemory(FIF_PNG, image, memory, PNG_DEFAULT) != 0;
     FreeImage_Unload(image);
+    BYTE* bytes = nullptr;
+    DWORD size = 0;
+    saved = saved && FreeImage_AcquireMemory(memory, &bytes, &size) != 0 &&
+            writeFileAtomically(path, std::string(reinterpret_cast<const char*>(bytes), size));
+    if (memory != nullptr) FreeImage_CloseMemory(memory);
     return saved;
 }
 
 std::string nextFileName(const std::string& directory) {
     const std::filesystem::path base = directory.empty() ? std::filesystem::path(".") : std::filesystem::path(directory);
-    for (int n = 1;; ++n) {
+    // Claimed by exclusive creation: a name planted as a link, even a
+    // dangling one, is passed over rather than written through.
+    for (int n = 1; n < 1000000; ++n) {
         const std::string name = "screenshot-" + std::to_string(n) + ".png";
-        std::error_code error;
-        if (!std::filesystem::exists(base / name, error)) {
-            return directory.empty() ? name : (base / name).string();
-        }
+        const std::string path = directory.empty() ? name : (base / name).string();
+        if (claimNewFile(path)) return path;
+        if (errno != EEXIST) return "";
     }
+    return "";
 }
 
 }  // namespace screenshot

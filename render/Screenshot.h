@@ -7,11 +7,13 @@
 namespace screenshot {
 
 // Reads the back buffer (call after the frame is drawn, before the swap) and
-// writes it as a 24-bit PNG at `path`. False when the image cannot be written.
+// writes it as a 24-bit PNG at `path`, replacing the file there only once
+// the whole image is down. False when the image cannot be written.
 bool saveBackBuffer(const std::string& path, int width, int height);
 
-// "screenshot-<n>.png" in `directory` (empty: the working directory) with the
-// smallest n >= 1 not taken yet, so earlier shots are never overwritten.
+// Claims "screenshot-<n>.png" in `directory` (empty: the working directory)
+// with the smallest n >= 1 not taken by anything, made as an empty file, so
+// earlier shots are never overwritten. Empty when no name can be made there.
 std::string nextFileName(const std::string& directory);
 
 }  // namespace screenshot

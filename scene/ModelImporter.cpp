@@ -10,9 +10,11 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <iostream>
+#include <mutex>
 #include <new>
 #include <sstream>
-#include <type_traits>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,20 +22,45 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
 #include "scene/CookedFile.h"
+#include "scene/MeshMessage.h"
 #include "scene/ModelConversion.h"
 
-bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, std::string& error) {
+namespace {
+
+// Every file the import opens (a material library in another folder too),
+// so a kept answer can be checked against all of them.
+class RecordingIoSystem : public Assimp::DefaultIOSystem {
+public:
+    explicit RecordingIoSystem(std::vector<std::string>& opened) : files(opened) {}
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
+        if (stream != nullptr && std::find(files.begin(), files.end(), file) == files.end()) files.emplace_back(file);
+        return stream;
+    }
+
+private:
+    std::vector<std::string>& files;
+};
+
+}  // namespace
+
+bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, std::string& error,
+                 std::vector<std::string>* opened) {
+    std::vector<std::string> files;
     try {
         // A fresh importer for every file: Assimp's readers keep state from
         // one file to the next (the OpenGEX reader crashed on its second).
         Assimp::Importer importer;
+        importer.SetIOHandler(new RecordingIoSystem(files));  // the importer owns it
         const aiScene* scene = importer.ReadFile(modelFile, modelImportFlags);
         if (scene == nullptr) {
             error = importer.GetErrorString();
@@ -41,6 +68,7 @@ bool importModel(const std::string& modelFile, std::vector<MeshData>& meshes, st
             return false;
         }
         meshes = convertScene(*scene);
+        if (opened != nullptr) *opened = std::move(files);
         return true;
     } catch (const std::exception& e) {
         error = e.what();
@@ -56,126 +84,8 @@ using Clock = std::chrono::steady_clock;
 // unwinding through a reader that has just hit its limit.
 constexpr int outOfMemoryStatus = 3;
 
-// A request is the file name and the memory limits; an answer is 'E' and the
-// reason, or 'M' and the meshes. Fields are in this machine's byte order:
-// both ends are the same program on the same machine.
-template <typename T>
-void put(std::string& out, const T& value) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-template <typename T>
-void put(std::string& out, const std::vector<T>& values) {
-    put(out, std::uint64_t{values.size()});
-    out.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
-}
-
-void put(std::string& out, const std::string& text) {
-    put(out, std::uint64_t{text.size()});
-    out.append(text);
-}
-
-std::string failure(const std::string& reason) {
-    std::string out;
-    put(out, 'E');
-    put(out, reason);
-    return out;
-}
-
-std::string answer(const std::vector<MeshData>& meshes) {
-    std::string out;
-    put(out, 'M');
-    put(out, std::uint64_t{meshes.size()});
-    for (const MeshData& mesh : meshes) {
-        put(out, mesh.positions);
-        put(out, mesh.normals);
-        put(out, mesh.uvs);
-        put(out, mesh.tangents);
-        put(out, mesh.indices);
-        for (float bound : {mesh.minX, mesh.maxX, mesh.minY, mesh.maxY, mesh.minZ, mesh.maxZ}) put(out, bound);
-        put(out, mesh.ambient);
-        put(out, mesh.diffuse);
-        put(out, mesh.specular);
-        put(out, mesh.opacity);
-        put(out, mesh.diffuseTexturePath);
-    }
-    return out;
-}
-
-// Reads a message's fields back; one running past the end spoils it.
-struct MessageReader {
-    const char* at;
-    const char* end;
-    bool ok = true;
-
-    std::uint64_t left() const { return static_cast<std::uint64_t>(end - at); }
-    template <typename T>
-    void get(T& value) {
-        if (!ok || sizeof value > left()) {
-            ok = false;
-            return;
-        }
-        std::memcpy(&value, at, sizeof value);
-        at += sizeof value;
-    }
-    template <typename T>
-    void get(std::vector<T>& values) {
-        std::uint64_t count = 0;
-        get(count);
-        if (!ok || count > left() / sizeof(T)) {
-            ok = false;
-            return;
-        }
-        values.resize(count);
-        if (count > 0) std::memcpy(values.data(), at, count * sizeof(T));  // fields are unaligned
-        at += count * sizeof(T);
-    }
-    void get(std::string& text) {
-        std::uint64_t size = 0;
-        get(size);
-        if (!ok || size > left()) {
-            ok = false;
-            return;
-        }
-        text.assign(at, size);
-        at += size;
-    }
-};
-
-bool parseAnswer(const std::string& bytes, std::vector<MeshData>& meshes, std::string& error) {
-    MessageReader in{bytes.data(), bytes.data() + bytes.size()};
-    char kind = 0;
-    in.get(kind);
-    if (kind == 'E') {
-        in.get(error);
-        return false;
-    }
-    std::uint64_t count = 0;
-    in.get(count);
-    std::vector<MeshData> read;
-    for (std::uint64_t m = 0; in.ok && m < count; ++m) {
-        MeshData mesh;
-        in.get(mesh.positions);
-        in.get(mesh.normals);
-        in.get(mesh.uvs);
-        in.get(mesh.tangents);
-        in.get(mesh.indices);
-        for (float* bound : {&mesh.minX, &mesh.maxX, &mesh.minY, &mesh.maxY, &mesh.minZ, &mesh.maxZ}) in.get(*bound);
-        in.get(mesh.ambient);
-        in.get(mesh.diffuse);
-        in.get(mesh.specular);
-        in.get(mesh.opacity);
-        in.get(mesh.diffuseTexturePath);
-        read.push_back(std::move(mesh));
-    }
-    if (kind != 'M' || !in.ok || in.at != in.end) {
-        error = "import gave a broken answer";
-        return false;
-    }
-    meshes = std::move(read);
-    return true;
-}
+// A request is the file name and the memory limits; the answer is in
+// scene/MeshMessage.h.
 
 // Messages between the processes are a length and the bytes, over Unix
 // sockets: a write to a peer that is gone fails instead of raising SIGPIPE.
@@ -268,9 +178,10 @@ std::uint64_t addressSpaceBytes() {
         setrlimit(RLIMIT_AS, &limit);
 
         std::vector<MeshData> meshes;
+        std::vector<std::string> opened;
         std::string error;
-        const bool ok = importModel(modelFile, meshes, error);
-        if (!sendMessage(socket, ok ? answer(meshes) : failure(error))) break;
+        const bool ok = importModel(modelFile, meshes, error, &opened);
+        if (!sendMessage(socket, ok ? meshAnswer(opened, meshes) : failureAnswer(error))) break;
     }
     _exit(0);
 }
@@ -282,15 +193,41 @@ std::uint64_t addressSpaceBytes() {
 // Starting the program anew costs about 15 ms.
 constexpr char workerVariable[] = "MURK_MODEL_IMPORT_WORKER";
 
+// The game itself set the variable: `socket` is one end of a socket pair
+// that the parent made (the peer's credentials are the maker's), and the
+// parent runs this very program. A player's or a script's variable passes
+// neither test.
+bool setByTheGame(int socket, pid_t parent) {
+    struct stat info{};
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (socket < 0 || parent <= 1 || getppid() != parent || fstat(socket, &info) != 0 || !S_ISSOCK(info.st_mode) ||
+        getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.pid != parent) {
+        return false;
+    }
+    struct stat own{};
+    struct stat parents{};
+    const std::string parentExe = "/proc/" + std::to_string(parent) + "/exe";
+    return stat("/proc/self/exe", &own) == 0 && stat(parentExe.c_str(), &parents) == 0 &&
+           own.st_dev == parents.st_dev && own.st_ino == parents.st_ino;
+}
+
 // Runs before main in the started copy, which then never reaches main.
 const bool startedAsWorker = [] {
     const char* request = std::getenv(workerVariable);
+    if (request == nullptr) return false;
     int socket = -1;
     int parent = -1;
     double idleSeconds = 0.0;
-    if (request == nullptr) return false;
-    if (std::sscanf(request, "%d %d %lf", &socket, &parent, &idleSeconds) != 3) _exit(1);
-    serve(socket, parent, idleSeconds);
+    char extra = 0;
+    if (std::sscanf(request, "%d %d %lf %c", &socket, &parent, &idleSeconds, &extra) == 3 &&
+        setByTheGame(socket, parent)) {
+        serve(socket, parent, idleSeconds);
+    }
+    // Before main, where the console is not set up yet: standard error, unbuffered.
+    std::fprintf(stderr, "%s is set, but not by this game for its import worker: ignored\n", workerVariable);
+    unsetenv(workerVariable);
+    return false;
 }();
 
 std::string secondsText(double seconds) {
@@ -333,19 +270,33 @@ bool ModelImporter::startWorker() {
     }
     workerPid = pid;
     workerSocket = ends[0];
+    // A worker that ends idle is reaped at once, not left a zombie until
+    // the game ends. The wait only looks until the lock is held, so the pid
+    // stays the worker's while stopWorker may still kill it.
+    workerEnded = false;
+    reaper = std::thread([this, pid] {
+        siginfo_t info{};
+        while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+        }
+        const std::lock_guard<std::mutex> lock(reaping);
+        while (waitpid(pid, &workerStatus, 0) < 0 && errno == EINTR) {
+        }
+        workerEnded = true;
+    });
     return true;
 }
 
 int ModelImporter::stopWorker() {
-    int status = 0;
-    if (workerPid < 0) return status;
+    if (workerPid < 0) return 0;
     close(workerSocket);
-    kill(workerPid, SIGKILL);  // no effect on one that has ended already
-    while (waitpid(workerPid, &status, 0) < 0 && errno == EINTR) {
+    {
+        const std::lock_guard<std::mutex> lock(reaping);
+        if (!workerEnded) kill(workerPid, SIGKILL);
     }
+    reaper.join();
     workerPid = -1;
     workerSocket = -1;
-    return status;
+    return workerStatus;
 }
 
 bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& meshes,
@@ -353,16 +304,22 @@ bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& me
     const Clock::time_point start = Clock::now();
     // Kept meshes skip the worker: starting it and importing cost most of the level's load.
     CookedKey key;
-    const bool keep = !cookedFolder.empty() && modelKey(modelFile, buildName(), key);
+    const bool keep = !cookedFolder.empty() && cookedKey(modelFile, buildName(), key);
     const std::string name = std::filesystem::path(modelFile).filename().string() + ".meshes";
     const std::string kept = keep ? (std::filesystem::path(cookedFolder) / name).string() : std::string();
+    std::string entry;
+    std::string damage;
     std::string reply;
-    if (keep && readCookedFile(kept, key, reply) && parseAnswer(reply, meshes, error)) {
-        seconds += std::chrono::duration<double>(Clock::now() - start).count();
-        return true;
+    if (keep && readCookedFile(kept, key, entry, &damage) && sourcesUnchanged(entry, reply, damage)) {
+        if (parseAnswer(reply, meshes, damage) && !meshes.empty()) {
+            seconds += std::chrono::duration<double>(Clock::now() - start).count();
+            return true;
+        }
+        if (damage.empty()) damage = "no meshes";
+        meshes.clear();
     }
+    if (!damage.empty()) std::cout << cookedDamageLine(kept, damage, modelFile) << '\n';
     reply.clear();
-    error.clear();
 
     std::string request;
     put(request, modelFile);
@@ -371,7 +328,7 @@ bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& me
 
     for (int attempt = 0; attempt < 2 && reply.empty(); ++attempt) {
         if (workerPid < 0 && !startWorker()) {
-            reply = failure(std::string("no process for the import: ") + std::strerror(errno));
+            reply = failureAnswer(std::string("no process for the import: ") + std::strerror(errno));
             break;
         }
         Received received = Received::closed;
@@ -381,18 +338,19 @@ bool ModelImporter::read(const std::string& modelFile, std::vector<MeshData>& me
         if (received == Received::message) break;
         const int status = stopWorker();
         if (received == Received::late) {
-            reply = failure("import took longer than " + secondsText(timeLimitSeconds) + " s");
+            reply = failureAnswer("import took longer than " + secondsText(timeLimitSeconds) + " s");
         } else if (WIFSIGNALED(status)) {
-            reply = failure("import crashed (signal " + std::to_string(WTERMSIG(status)) + ")");
+            reply = failureAnswer("import crashed (signal " + std::to_string(WTERMSIG(status)) + ")");
         } else if (WEXITSTATUS(status) == outOfMemoryStatus) {
-            reply = failure("import ran out of memory");
+            reply = failureAnswer("import ran out of memory");
         } else if (WEXITSTATUS(status) != 0 || attempt > 0) {
-            reply = failure("import ended without an answer (exit status " + std::to_string(WEXITSTATUS(status)) + ")");
+            reply = failureAnswer("import ended without an answer (exit status " + std::to_string(WEXITSTATUS(status)) + ")");
         }
         // Otherwise it had ended, idle, before the request came: ask a new one.
     }
-    const bool ok = parseAnswer(reply, meshes, error);
-    if (ok && keep) writeCookedFile(kept, key, reply);
+    std::vector<std::string> opened;
+    const bool ok = parseAnswer(reply, meshes, error, &opened);
+    if (ok && keep && !meshes.empty()) writeCookedFile(kept, key, withSources(opened, reply));
     seconds += std::chrono::duration<double>(Clock::now() - start).count();
     return ok;
 }

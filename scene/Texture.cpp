@@ -42,6 +42,7 @@ GLuint newTexture() {
 }  // namespace
 
 ImageLoads imageLoads() { return loads; }
+std::string textureMaker() { return glDriverName() + " | " + buildName() + " | " + FreeImage_GetVersion(); }
 
 std::string texturePath(const std::string& name) {
     const std::size_t cut = name.find_last_of("/\\");
@@ -82,17 +83,21 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
     const int channels = alpha ? 4 : 3;
     CookedKey key;
     // The decoding and conversion are this build's and FreeImage's, the levels the driver's.
-    const bool cache = !cookedFolder.empty() &&
-                       cookedKey(path, glDriverName() + " | " + buildName() + " | " + FreeImage_GetVersion(), key);
+    const bool cache = !cookedFolder.empty() && cookedKey(path, textureMaker(), key);
     const std::string cooked = cache ? cookedPath(cookedFolder, path, channels) : std::string();
+    // GL refuses a larger image with an error and leaves an unusable texture.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     if (cache) {
         CookedImage image;
-        if (readCookedImage(cooked, key, image)) {
+        std::string damage;
+        if (readCookedImage(cooked, key, image, largest, &damage)) {
             id = newTexture();
             uploadLevels(image, alpha ? GL_RGBA : GL_RGB, pixelFormat(channels));
             ++loads.readBack;
             return true;
         }
+        if (!damage.empty()) std::cout << cookedDamageLine(cooked, damage, path) << '\n';
     }
 
     FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
@@ -110,9 +115,6 @@ bool Texture::load(const std::string& name, int textureSlot, const std::string& 
         return false;
     }
     ++loads.decoded;
-    // GL refuses a larger image with an error and leaves an unusable texture.
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     const unsigned width = FreeImage_GetWidth(image.bitmap);
     const unsigned height = FreeImage_GetHeight(image.bitmap);
     if (largest > 0 && std::max(width, height) > static_cast<unsigned>(largest)) {

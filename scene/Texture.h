@@ -17,7 +17,8 @@ public:
     // with an image type's name), "cannot read image: " (empty or broken) or
     // "texture too large: " (wider or higher than GL_MAX_TEXTURE_SIZE).
     // With a cookedFolder the levels the driver made are kept there and read
-    // back on later starts while the image file and the driver stay the same.
+    // back on later starts while the image file's bytes and the driver stay the
+// same; a damaged entry is made again with one line.
     bool load(const std::string& name, int slot, const std::string& format, const std::string& cookedFolder = {});
     // Binds the texture on unit 0 and sets its filters from the quality settings.
     void setFilter(int mipmapQuality, int samplingQuality);
@@ -35,6 +36,9 @@ struct ImageLoads {
     int readBack = 0;
 };
 ImageLoads imageLoads();
+
+// What kept levels are made by besides their image: the GL, this build and the decoder.
+std::string textureMaker();
 
 // "Assets/Textures/" + the part of name after its last '/' or '\'.
 std::string texturePath(const std::string& name);

@@ -4,6 +4,7 @@
 #include "app/Config.h"
 #include "app/DebugToggles.h"
 #include "app/DemoSession.h"
+#include "app/Folders.h"
 #include "app/FrameSounds.h"
 #include "app/GameRules.h"
 #include "app/SettingsCheck.h"
@@ -26,12 +27,16 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <numeric>
 #include <sys/stat.h>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -552,6 +557,75 @@ TEST(CommandLine, ARecordingAndAReportMustBeWritable) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir + "fresh.mdemo"));
     EXPECT_EQ((std::stringstream() << std::ifstream(dir + "old.mdemo").rdbuf()).str(), "old");
+}
+
+// A home folder is HOME when absolute, else the password database's; never a shared one.
+TEST(Folders, HomeIsAbsoluteOrNone) {
+    const struct { const char* variable; std::string passwords, home; } rows[] = {
+        {"/home/a", "/home/b", "/home/a"}, {nullptr, "/home/b", "/home/b"}, {"home/a", "/home/b", "/home/b"},
+        {"", "/home/b", "/home/b"}, {nullptr, "", ""}, {"home/a", "relative", ""},
+    };
+    for (const auto& row : rows) EXPECT_EQ(folders::chooseHome(row.variable, row.passwords), row.home) << row.passwords;
+}
+
+// A relative HOME or XDG_*_HOME counts as unset; without HOME the password database's home serves.
+TEST(Folders, RelativeVariablesAreIgnored) {
+    const std::string scratch = testing::TempDir() + "murk-folders";
+    const std::string own = "/murkhaven/CONFIG.txt";
+    const passwd* entry = getpwuid(getuid());
+    const std::string passwords = entry != nullptr ? entry->pw_dir : "";
+    const struct { const char* home; const char* config; const char* data; std::string ownConfig, recordings; } rows[] = {
+        {"H", "", "", scratch + "/.config" + own, scratch + "/.local/share/murkhaven"},
+        {"H", "C", "D", scratch + "/c" + own, scratch + "/d/murkhaven"},
+        {"H", "c", "d", scratch + "/.config" + own, scratch + "/.local/share/murkhaven"},
+        {"h", "", "", passwords + "/.config" + own, ""},
+        {nullptr, "", "", passwords + "/.config" + own, ""},
+    };
+    const auto set = [&](const char* name, const char* value) {
+        const std::string text = value == nullptr ? "" : value;
+        if (value == nullptr) unsetenv(name);
+        else setenv(name, text == "H" ? scratch.c_str() : text == "C" ? (scratch + "/c").c_str()
+                          : text == "D" ? (scratch + "/d").c_str() : text.c_str(), 1);
+    };
+    const char* const saved = std::getenv("HOME");
+    const std::string home = saved != nullptr ? saved : "";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.home ? row.home : "unset") + " " + row.config + " " + row.data);
+        set("HOME", row.home), set("XDG_CONFIG_HOME", row.config), set("XDG_DATA_HOME", row.data);
+        EXPECT_EQ(folders::ownConfigFile(), row.ownConfig);
+        if (!row.recordings.empty()) {
+            EXPECT_EQ(folders::recordingsFolder(), row.recordings);
+        }
+    }
+    if (saved != nullptr) setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME"), unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(scratch);
+}
+
+// An own settings copy that is empty or cannot be read never stands in for the shipped file.
+TEST(Folders, OnlyAReadableOwnCopyOfTheSettingsIsRead) {
+    const std::string config = testing::TempDir() + "murk-config";
+    const std::string own = config + "/murkhaven/CONFIG.txt";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const struct { const char* copy; std::function<void()> make; std::string read; } rows[] = {
+        {"none", [] {}, "CONFIG.txt"},
+        {"empty", [&] { std::ofstream(own).flush(); }, "CONFIG.txt"},
+        {"a folder", [&] { std::filesystem::create_directories(own); }, "CONFIG.txt"},
+        {"a dangling link", [&] { std::filesystem::create_symlink(config + "/gone", own); }, "CONFIG.txt"},
+        {"settings", [&] { std::ofstream(own) << "x\n"; }, own},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.copy);
+        std::filesystem::remove_all(config);
+        std::filesystem::create_directories(config + "/murkhaven");
+        row.make();
+        std::ostringstream console;
+        EXPECT_EQ(folders::configFile("CONFIG.txt", console), row.read);
+        const bool passedOver = row.read != own && std::filesystem::exists(own);
+        EXPECT_EQ(console.str(), passedOver ? "own settings " + own + " are empty or cannot be read; reading CONFIG.txt\n" : "");
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(config);
 }
 
 TEST(Timedemo, NearestRankPercentilesAndMedian) {

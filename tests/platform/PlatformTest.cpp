@@ -390,6 +390,7 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndNoTemporary) {
     const auto target = folder / "CONFIG.txt";
     const std::string old(4096, 'o');
     ASSERT_TRUE(writeFileAtomically(target, old));
+    ASSERT_TRUE(writeFileAtomically(folder / "old.mdemo", old));
     EXPECT_EQ(fileText(target), old);
     struct stat info{};
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
@@ -405,7 +406,15 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndNoTemporary) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string error;
     const bool written = writeFileAtomically(target, std::string(5000, 'n'), &error);
+    // A recording over an older one of that name, the same way.
+    demo::Demo longer;
+    longer.frames.resize(2000);
+    std::string demoError;
+    const bool recorded = demo::saveDemo(folder / "old.mdemo", longer, demoError);
     setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(recorded);
+    EXPECT_TRUE(fileText(folder / "old.mdemo") == old) << "the old demo stays whole";
+    std::filesystem::remove(folder / "old.mdemo");
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;

@@ -217,7 +217,12 @@ TEST_F(RenderGl, ScreenshotIsUprightRgbAndNeverOverwritesAShot) {
     const std::string path = screenshot::nextFileName(dir.string());
     EXPECT_EQ(path, (dir / "screenshot-2.png").string());
     ASSERT_TRUE(screenshot::saveBackBuffer(path, kWindowWidth, kWindowHeight));
-    EXPECT_TRUE(screenshot::nextFileName(dir.string()) == (dir / "screenshot-3.png").string() && std::filesystem::file_size(dir / "screenshot-1.png") == 5u);
+    EXPECT_EQ(std::filesystem::file_size(dir / "screenshot-1.png"), 5u);
+    // A name planted as a dangling link is passed over, never written through.
+    std::filesystem::create_symlink(dir / "elsewhere.png", dir / "screenshot-3.png");
+    EXPECT_EQ(screenshot::nextFileName(dir.string()), (dir / "screenshot-4.png").string());
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere.png"));
+    EXPECT_EQ(screenshot::nextFileName((dir / "missing").string()), "");
     EXPECT_FALSE(screenshot::saveBackBuffer((dir / "missing" / "x.png").string(), kWindowWidth, kWindowHeight));
 
     FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str(), PNG_DEFAULT);

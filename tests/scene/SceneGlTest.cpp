@@ -170,14 +170,30 @@ TEST_F(SceneGl, KeptLevelsComeBackAsTheDriverMadeThemAndOnlyForTheFileAndDriverT
     ASSERT_TRUE(cookedKey("Assets/Textures/shared.png", "another GL", key));
     ASSERT_TRUE(writeCookedImage(entry, key, CookedImage{3, {{1, 1, {9, 9, 9}}}}));
     EXPECT_EQ(loaded("kept"), made);
-    ASSERT_TRUE(writeCookedImage(entry, {key.sourceSize, key.sourceTime, ""}, {}));  // wrong in every way
+    ASSERT_TRUE(writeCookedImage(entry, {key.sourceSize, key.sourceHash, ""}, {}));  // wrong in every way
     EXPECT_EQ(loaded("kept"), made);
     fs::resize_file(entry, fs::file_size(entry) - 1);  // cut short
     EXPECT_EQ(loaded("kept"), made);
     EXPECT_EQ(loaded("cubes.obj/kept"), made);  // nowhere to keep it
-    ASSERT_TRUE(writeImage("Assets/Textures/shared.png", FIF_PNG, 8));  // changed: greys now
+    // Levels beyond this GL's largest texture, kept whole and checksummed: made again, with one line.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    CookedImage huge{3, {}};
+    for (int width = 2 * largest; width >= 1; width /= 2) huge.levels.push_back({width, 1, std::vector<unsigned char>(3u * width, 7)});
+    ASSERT_TRUE(cookedKey("Assets/Textures/shared.png", textureMaker(), key));
+    ASSERT_TRUE(writeCookedImage(entry, key, huge));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loaded("kept"), made);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cache entry " + entry + " cannot be used (" + std::to_string(2 * largest) +
+              "x1, where this GL takes at most " + std::to_string(largest) + "); made again from Assets/Textures/shared.png\n");
+    // Changed in place to the same size and time, only a pixel differs: decoded again.
+    ASSERT_TRUE(writeImage("Assets/Textures/shared.png", FIF_BMP, 24));
+    const auto bmp = loaded("kept");
+    const auto time = fs::last_write_time("Assets/Textures/shared.png");
+    std::fstream("Assets/Textures/shared.png", std::ios::in | std::ios::out | std::ios::binary).seekp(54).put('\x11');
+    fs::last_write_time("Assets/Textures/shared.png", time);
     const auto changed = loaded("kept");
-    EXPECT_NE(changed, made);
+    EXPECT_NE(changed, bmp);
     EXPECT_EQ(changed, loaded(""));
 }
 
