@@ -68,6 +68,8 @@ std::string ownConfigFile() {
     return (fs::path(config.empty() ? home() + "/.config" : config) / "murkhaven" / "CONFIG.txt").string();
 }
 
+std::string settingsFile() { return (fs::path(ownConfigFile()).parent_path() / "settings.txt").string(); }
+
 std::string configFile(const std::string& installed) {
     const std::string own = ownConfigFile();
     std::error_code error;

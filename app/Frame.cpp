@@ -15,6 +15,8 @@
 #include "app/Folders.h"
 #include "app/GameContext.h"
 #include "app/GameRules.h"
+#include "app/OptionTexts.h"
+#include "app/SettingsSteps.h"
 #include "app/Subtitles.h"
 #include "app/WindowTitle.h"
 #include "audio/SoundManager.h"
@@ -173,21 +175,9 @@ void updateObjects(GameContext& context, double dt) {
     for (murk::SceneObject* object : context.sceneObjects) object->update(dt);
 }
 
-// F10: never silent, so a player knows which file the next start reads.
-void saveSettings(GameContext& context) {
-    const Camera& camera = context.camera;
-    const std::string written = saveConfig(context.configPath, folders::ownConfigFile(),
-                                           {camera.mouseSpeed, context.settings.brightness, camera.invertY});
-    if (written.empty()) {
-        std::cout << "settings could not be saved to " << context.configPath << std::endl;
-        return;
-    }
-    context.configPath = written;
-    std::cout << "settings saved to " << written << std::endl;
-}
-
-// F6 and F7 brightness (shown on the HUD for a moment), '-' and '=' mouse
-// speed, F10 keeps them. The HUD's brightness bar and pick-up flash fade here.
+// F6 and F7 brightness (its bar on the HUD for a moment), '-' and '=' mouse
+// speed, each said on screen; F10 saves the settings now. The HUD's
+// brightness bar and pick-up flash fade here.
 void settingsKeys(GameContext& context, const Controls& controls, float dt) {
     KeyLatches& latches = context.latches;
     context.brightnessShown = std::max(0.0f, context.brightnessShown - dt);
@@ -197,11 +187,16 @@ void settingsKeys(GameContext& context, const Controls& controls, float dt) {
     if (darker != brighter) {
         context.settings.brightness = rules::stepBrightness(context.settings.brightness, brighter ? 1 : -1);
         context.brightnessShown = brightnessShownSeconds;
+        showNotice(context, "Brightness " + brightnessText(context.settings.brightness));
     }
     Camera& camera = context.camera;
-    if (latches.minus.poll(controls, Key::Minus)) camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, -1);
-    if (latches.equal.poll(controls, Key::Equal)) camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, 1);
-    if (latches.f10.poll(controls, Key::F10)) saveSettings(context);
+    const bool slower = latches.minus.poll(controls, Key::Minus);
+    const bool faster = latches.equal.poll(controls, Key::Equal);
+    if (slower != faster) {
+        camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, faster ? 1 : -1);
+        showNotice(context, "Mouse speed " + mouseSpeedText(camera.mouseSpeed));
+    }
+    if (latches.f10.poll(controls, Key::F10)) saveSettingsNow(context);
 }
 
 // The drawing counts of the last frame and the pick ray's hit.
@@ -354,6 +349,8 @@ bool updateFrame(GameContext& context, const Controls& controls, const FrameTime
     } else if (!inGame) {
         menuFrame(context, controls);
     }
+    applySettings(context);
+    fadeNotice(context, static_cast<float>(time.dt));
     context.frustum.update(camera.position, camera.position + camera.direction, camera.up);
     // Time passes for every channel, muted or not; a pause holds them all.
     if (context.soundManager && !wasPaused) context.soundManager->update(time.dt);
@@ -389,7 +386,8 @@ FrameView frameView(const GameContext& context) {
     view.pickupFlash = context.pickupFlash / pickupFlashSeconds;
     const bool inGame = camera.playing && !context.won;
     view.paused = inGame && context.paused;
-    if (inGame && context.soundManager)
+    view.notice = context.noticeSeconds > 0.0f ? context.notice : std::string();
+    if (inGame && context.soundManager && context.settings.subtitles)
         view.subtitles = playingSubtitles(*context.soundManager, context.subtitles, context.soundIds);
     return view;
 }

@@ -1,5 +1,7 @@
 #include "app/GameRules.h"
 
+#include "render/Projection.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -113,5 +115,12 @@ float stepMouseSpeed(float mouseSpeed, int steps) {
     const float factor = steps > 0 ? 1.25f : 0.8f;
     return std::clamp(mouseSpeed * factor, minMouseSpeed, maxMouseSpeed);
 }
+
+float fieldOfViewRadians(int degrees) {
+    if (degrees == 60) return projection::cameraFieldOfView;
+    return static_cast<float>(degrees) * 3.14159265f / 180.0f;
+}
+
+float calmFear(float before, float after) { return after > before ? before + (after - before) * 0.5f : after; }
 
 }  // namespace rules

@@ -75,7 +75,8 @@ void loadSounds(GameContext& context) {
     context.sounds = SoundIds{ids[0], ids[1], ids[2], ids[3], ids[4],  ids[5],
                               ids[6], ids[7], ids[8], ids[9], ids[10], ids[11]};
     context.soundIds.assign(std::begin(ids), std::end(ids));
-    if (context.settings.subtitles) context.subtitles = loadSubtitles("Subtitles.txt");
+    // Loaded either way: the options can switch them on in play.
+    context.subtitles = loadSubtitles("Subtitles.txt");
 }
 
 }  // namespace

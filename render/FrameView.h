@@ -60,4 +60,5 @@ struct FrameView {
     // pause.
     std::vector<std::string> subtitles;
     bool paused = false;
+    std::string notice;  // a changed setting or "saved", at the top; empty: none
 };

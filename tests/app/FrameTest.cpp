@@ -7,6 +7,7 @@
 
 #include "app/Frame.h"
 #include "app/GameRules.h"
+#include "app/PlayerSettings.h"
 #include "app/Subtitles.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
@@ -241,27 +242,33 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     EXPECT_EQ(frameView(game()).pickupFlash, 0.0f);  // gone, and E with none held starts none
 }
 
-// F6/F7 brightness with its bar for two seconds, '-' and '=' mouse speed, F10 keeps them.
+// F6/F7 brightness with its bar for two seconds, '-' and '=' mouse speed,
+// each said on screen; F10 keeps them in the player's settings file.
 TEST_F(Frame, SettingKeysInPlayAndF10KeepsThem) {
     play();
     GameContext& g = game();
     const float speed = g.camera.mouseSpeed;
+    g.configSettings = g.settings;
+    g.configCamera = g.camera;
     for (const int key : {Key::Equal, Key::Equal, Key::Minus, Key::F6, Key::F6, Key::F7}) frame(tapped(key));
     EXPECT_FLOAT_EQ(g.camera.mouseSpeed, speed * 1.25f);
     EXPECT_FLOAT_EQ(frameView(g).brightness, 0.9f);
     EXPECT_FLOAT_EQ(frameView(g).brightnessShown, 2.0f);
+    EXPECT_EQ(frameView(g).notice, "Brightness 0.9");
     for (int i = 0; i < 20; ++i) frame(keys({}));
     EXPECT_EQ(frameView(g).brightnessShown, 0.0f);
+    EXPECT_EQ(frameView(g).notice, "");
 
-    const std::string copy = testing::TempDir() + "frame-config.txt";
-    std::filesystem::copy_file("CONFIG.txt", copy, std::filesystem::copy_options::overwrite_existing);
-    g.configPath = copy;
+    g.settingsPath = testing::TempDir() + "frame-settings.txt";
+    std::filesystem::remove(g.settingsPath);
     frame(tapped(Key::F10));
-    Settings settings;
-    Camera read;
-    ASSERT_TRUE(loadConfig(copy, settings, read));
+    EXPECT_EQ(frameView(g).notice, "Settings saved");
+    Settings settings = g.configSettings;
+    Camera read = g.configCamera;
+    EXPECT_EQ(playerSettings::load(g.settingsPath, settings, read), "");
     EXPECT_FLOAT_EQ(read.mouseSpeed, g.camera.mouseSpeed);
     EXPECT_FLOAT_EQ(settings.brightness, 0.9f);
+    g.settingsPath.clear();
 }
 
 TEST_F(Frame, FunctionKeysSwitchOnReleaseAndTheTitleSaysSo) {

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+// How a setting's value reads on screen, the same in the options and in a
+// notice after a hot key.
+std::string brightnessText(float brightness);  // "1.0"
+std::string mouseSpeedText(float mouseSpeed);  // "100 %" of the game's own
+std::string percentText(int percent);          // "80 %"

@@ -1,0 +1,133 @@
+// The player's settings file, the key bindings and what the settings change.
+#include "app/Camera.h"
+#include "app/Config.h"
+#include "app/GameRules.h"
+#include "app/KeyBindings.h"
+#include "app/PlayerSettings.h"
+#include "app/SettingsSteps.h"
+#include "platform/Input.h"
+#include "render/Projection.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Start {
+    Settings settings;
+    Camera camera;
+    Start() { applyConfigDefaults(settings, camera); }
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace
+
+// What the player changed is written, and only that; read back over
+// CONFIG.txt's values it gives the same settings.
+TEST(PlayerSettings, ChangesRoundTripAndNothingElseIsWritten) {
+    const Start base;
+    EXPECT_EQ(playerSettings::text(base.settings, base.camera, base.settings, base.camera),
+              "# Murkhaven: what the player changed, over CONFIG.txt\nversion = 1\n");
+    Start changed;
+    changed.settings.volumes = {40, 100, 5, 0};
+    changed.settings.fieldOfView = 85;
+    changed.settings.calm = true;
+    changed.settings.headBob = false;
+    changed.settings.windowed = false;
+    changed.camera.mouseSpeed = 0.002f * 1.25f * 1.25f * 0.8f;
+    changed.camera.invertPadY = true;
+    bind(changed.settings.keys, Action::Forward, Key::Up);
+    bind(changed.settings.keys, Action::Light, MouseButton::code(MouseButton::Right));
+    bind(changed.settings.keys, Action::Use, Key::W);  // swapped with forward's old key
+    const std::string text = playerSettings::text(changed.settings, changed.camera, base.settings, base.camera);
+    EXPECT_NE(text.find("\nmaster volume = 40\neffects volume = 5\nvoices volume = 0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nkey forward = Up\nkey use = W\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nkey flashlight = Mouse Right\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("music volume"), std::string::npos) << text;
+
+    Start read;
+    EXPECT_EQ(playerSettings::apply(text, read.settings, read.camera), "");
+    EXPECT_EQ(playerSettings::text(read.settings, read.camera, base.settings, base.camera), text);
+    EXPECT_EQ(read.camera.mouseSpeed, changed.camera.mouseSpeed);
+    EXPECT_EQ(read.settings.keys, changed.settings.keys);
+}
+
+// A write that fails (no room left, a folder that is a file) leaves the old
+// file as it was and says why.
+TEST(PlayerSettings, AFailedWriteLeavesTheOldFileWhole) {
+    const fs::path dir = fs::path(testing::TempDir()) / "murk-settings";
+    fs::remove_all(dir);
+    const std::string path = (dir / "murkhaven" / "settings.txt").string();
+    const std::string old = "version = 1\ncalm mode = TRUE\n";
+    ASSERT_EQ(playerSettings::save(path, old), "");
+    ASSERT_EQ(slurp(path), old);
+
+    const std::string longer = old + std::string(8192, '#') + "\n";
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{4096, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::string full = playerSettings::save(path, longer);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_NE(full, "");
+    EXPECT_EQ(slurp(path), old);
+
+    std::ofstream(dir / "file") << "x";
+    EXPECT_NE(playerSettings::save((dir / "file" / "settings.txt").string(), old), "");
+    EXPECT_EQ(fs::directory_iterator(dir / "murkhaven")->path().filename(), "settings.txt");  // no temporary left
+}
+
+// A key takes an action; one already bound moves to the old key; F-keys,
+// Escape and the mouse-speed keys stay theirs.
+TEST(KeyBindings, BindingSwapsOrRefuses) {
+    using Kind = BindResult::Kind;
+    struct Case { Action action; int code; Kind kind; Action other; KeyBindings::Codes want; };
+    const int left = MouseButton::code(MouseButton::Left);
+    const Case cases[] = {
+        {Action::Forward, Key::Up, Kind::Bound, {}, {Key::Up, Key::S, Key::A, Key::D, Key::LeftControl, Key::E, left, Key::P}},
+        {Action::Forward, Key::W, Kind::Unchanged, {}, KeyBindings::defaults()},
+        {Action::Use, Key::W, Kind::Swapped, Action::Forward,
+         {Key::E, Key::S, Key::A, Key::D, Key::LeftControl, Key::W, left, Key::P}},
+        {Action::Pause, left, Kind::Swapped, Action::Light,
+         {Key::W, Key::S, Key::A, Key::D, Key::LeftControl, Key::E, Key::P, left}},
+        {Action::Crouch, Key::F5, Kind::Refused, {}, KeyBindings::defaults()},
+        {Action::Crouch, Key::Escape, Kind::Refused, {}, KeyBindings::defaults()},
+        {Action::Crouch, Key::Minus, Kind::Refused, {}, KeyBindings::defaults()},
+        {Action::Crouch, 33, Kind::Refused, {}, KeyBindings::defaults()},  // no such key
+    };
+    for (const Case& c : cases) {
+        KeyBindings keys;
+        const BindResult result = bind(keys, c.action, c.code);
+        EXPECT_EQ(result.kind, c.kind) << c.code;
+        if (c.kind == Kind::Swapped) {
+            EXPECT_EQ(result.other, c.other);
+        }
+        EXPECT_EQ(keys.codes, c.want) << c.code;
+    }
+    for (const int code : {Key::Space, Key::LeftShift, 44, MouseButton::code(4), Key::F12 + 1})
+        EXPECT_EQ(codeFromName(inputName(code)), code) << inputName(code);
+}
+
+// Volumes multiply, whole at 100 %; calm halves only a rise; 60 degrees is the game's own view.
+TEST(SettingsSteps, VolumesCalmModeAndFieldOfView) {
+    EXPECT_EQ(volumeScale(Volumes{}, SoundKind::Music), 1.0f);
+    EXPECT_FLOAT_EQ(volumeScale(Volumes{50, 100, 40, 0}, SoundKind::Effect), 0.2f);
+    EXPECT_FLOAT_EQ(volumeScale(Volumes{50, 30, 40, 0}, SoundKind::Music), 0.15f);
+    EXPECT_EQ(volumeScale(Volumes{50, 100, 40, 0}, SoundKind::Voice), 0.0f);
+    EXPECT_FLOAT_EQ(rules::calmFear(10.0f, 12.0f), 11.0f);
+    EXPECT_FLOAT_EQ(rules::calmFear(10.0f, 7.0f), 7.0f);
+    EXPECT_EQ(rules::fieldOfViewRadians(60), projection::cameraFieldOfView);
+    EXPECT_FLOAT_EQ(rules::fieldOfViewRadians(90), 1.5707964f);
+}
