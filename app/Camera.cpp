@@ -95,7 +95,9 @@ float swayStep(float sway, float lookDelta) {
 }  // namespace
 
 void Camera::headBob(float t) {
-    if (moving && bob) {
+    if (!bob) {
+        bobOffset = 0.0f;
+    } else if (moving) {
         bobOffset = crouching ? std::sin(2.0f * t) * 0.25f : std::sin(6.0f * t) * 0.5f;
     } else {
         if (bobOffset >= 0.05f) bobOffset -= 0.05f;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,10 +12,14 @@
 #include "app/DebugToggles.h"
 #include "app/FrameSounds.h"
 #include "app/GameRules.h"
+#include "app/MenuInput.h"
+#include "app/OptionsMenu.h"
+#include "app/PauseMenu.h"
 #include "platform/KeyLatch.h"
 #include "render/FrameView.h"
 #include "render/Frustum.h"
 #include "render/Projection.h"
+#include "platform/Window.h"
 
 struct World;
 class ModelLoader;
@@ -34,6 +39,8 @@ struct KeyLatches {
     KeyLatch f6, f7;            // darker, brighter
     KeyLatch minus, equal;      // mouse slower, faster
     KeyLatch f10;               // save the settings now
+    KeyLatch o;                 // the options, from the title
+    KeyLatch enter;             // with Alt: full screen or a window, every frame
 };
 
 // Everything long-lived in one game: main owns exactly one, a test builds a
@@ -75,6 +82,17 @@ struct GameContext {
     float noticeSeconds = 0.0f;
     Volumes appliedVolumes{-1, -1, -1, -1};  // what the sounds were last given
 
+    // --- Menus over the game: the pause menu and the options ---
+    MenuReader menuReader;
+    PauseMenu pauseMenu;
+    OptionsMenu options;
+    bool optionsOpen = false;
+    bool quitAsked = false;    // Quit in the pause menu
+    bool quitBlocked = false;  // Escape left the options and is still held
+    std::vector<Window::Size> windowSizes;  // the monitor's modes, for the options
+    double pointerX = 0.0;  // the cursor as the last frame read it
+    double pointerY = 0.0;
+
     // --- Pause: focus lost, P or the pad's Start ---
     bool paused = false;
     bool pauseInputDown = false;  // a key, button or pad button was down last paused frame
@@ -100,6 +118,7 @@ struct GameContext {
 
     // --- Drawing and sound ---
     std::unique_ptr<Renderer> renderer;
+    std::array<int, 3> rendererFor{};  // the width, height and shadow map size it was made for
     std::unique_ptr<SoundManager> soundManager;
     SoundIds sounds;
     std::vector<int> soundIds;           // in gameSounds order

@@ -121,6 +121,8 @@ float fieldOfViewRadians(int degrees) {
     return static_cast<float>(degrees) * 3.14159265f / 180.0f;
 }
 
-float calmFear(float before, float after) { return after > before ? before + (after - before) * 0.5f : after; }
+float calmFear(float before, float after, float dt) {
+    return after > before ? std::min(meterMax, before + 0.5f * fearRisePerSecond * dt) : after;
+}
 
 }  // namespace rules

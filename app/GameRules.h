@@ -92,6 +92,7 @@ constexpr int minFieldOfView = 50;
 constexpr int maxFieldOfView = 100;
 float fieldOfViewRadians(int degrees);
 
-// Calm mode: whatever fear gained this frame counts half; a fall stays whole.
-float calmFear(float before, float after);
+// Calm mode: fear that rose this frame (always at the full rate) rises at
+// half of it instead; a fall stays whole.
+float calmFear(float before, float after, float dt);
 }  // namespace rules

@@ -12,6 +12,7 @@
 #include "audio/GameSounds.h"
 #include "audio/SoundManager.h"
 #include "platform/Window.h"
+#include "render/Projection.h"
 #include "render/Renderer.h"
 #include "scene/ModelLoader.h"
 #include "scene/ObjectRoles.h"
@@ -81,6 +82,29 @@ void loadSounds(GameContext& context) {
 
 }  // namespace
 
+void buildRenderer(GameContext& context) {
+    const Settings& settings = context.settings;
+    RendererSetup setup;
+    setup.width = settings.width;
+    setup.height = settings.height;
+    setup.shadowMapSize = settings.shadowMapSize;
+    setup.nextTextureSlot = &context.world->nextTextureSlot;
+    setup.cookedFolder = context.cookedFolder;
+    context.renderer.reset();  // its targets go before the new ones are made
+    context.renderer = std::make_unique<Renderer>(context.sceneObjects, setup);
+    context.rendererFor = {settings.width, settings.height, settings.shadowMapSize};
+    context.frustum.setProjection(context.fieldOfView, projection::aspectRatio(settings.width, settings.height),
+                                  projection::nearDistance, projection::farDistance);
+}
+
+void applyWindowSettings(GameContext& context, Window& window) {
+    const Settings& s = context.settings;
+    const bool sizeChanged = context.rendererFor[0] != s.width || context.rendererFor[1] != s.height;
+    if (window.handle() != nullptr && (sizeChanged || window.fullScreen() == s.windowed))
+        window.setMode(!s.windowed, s.width, s.height, s.refreshRate);
+    if (sizeChanged || context.rendererFor[2] != s.shadowMapSize) buildRenderer(context);
+}
+
 glm::vec3 viewDirection(float horizontalAngle, float verticalAngle) {
     return {std::sin(horizontalAngle) * std::cos(verticalAngle), std::sin(verticalAngle),
             std::cos(horizontalAngle) * std::cos(verticalAngle)};
@@ -90,20 +114,14 @@ void initScene(GameContext& context, Window* window, std::ostream& console, cons
     const int width = context.settings.width;
     const int height = context.settings.height;
     Camera& camera = context.camera;
-    context.fieldOfView = projection::cameraFieldOfView;
+    context.fieldOfView = rules::fieldOfViewRadians(context.settings.fieldOfView);
 
     loadLevel(context, sceneFile, console);
 
     // Sounds need neither GL nor anything the renderer makes: they load on a
     // second core while this thread builds the renderer.
     std::thread sounds([&context] { loadSounds(context); });
-    RendererSetup setup;
-    setup.width = width;
-    setup.height = height;
-    setup.shadowMapSize = context.settings.shadowMapSize;
-    setup.nextTextureSlot = &context.world->nextTextureSlot;
-    setup.cookedFolder = context.cookedFolder;
-    context.renderer = std::make_unique<Renderer>(context.sceneObjects, setup);
+    buildRenderer(context);
 
     context.flashlight = SpotLight{camera.position, viewDirection(camera.horizontalAngle, camera.verticalAngle),
                                    level::flashlightCutOff, 1.0f, camera.up};

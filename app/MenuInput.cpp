@@ -48,6 +48,7 @@ MenuInput MenuReader::read(const Controls& controls) {
     in.choose = in.choose || (padPressed & Pad::A) != 0;
     in.back = in.back || (padPressed & Pad::B) != 0;
     in.padStart = (padPressed & Pad::Start) != 0;
+    in.padY = (padPressed & Pad::Y) != 0;
     in.anyPress = in.anyPress || padPressed != 0;
 
     in.x = controls.cursorX;

@@ -13,6 +13,7 @@ struct MenuInput {
     bool choose = false;   // Enter, the pad's A
     bool back = false;     // Escape, Backspace, the pad's B
     bool padStart = false;
+    bool padY = false;
     bool pointerMoved = false;
     double x = 0.0;        // the cursor, window pixels
     double y = 0.0;

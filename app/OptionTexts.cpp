@@ -20,3 +20,7 @@ std::string mouseSpeedText(float mouseSpeed) {
 }
 
 std::string percentText(int percent) { return std::to_string(percent) + " %"; }
+
+std::string screenNote(bool calm) {
+    return calm ? "Calm mode: fear rises at half its rate   O: options" : "O: options";
+}

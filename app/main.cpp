@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
     Window window;
     if (!window.start()) murk::fatalError("GLFW failed");
     const Window::Size screen = window.largestSize(settings.windowed);
+    context->windowSizes = window.modes();
     fitWindowToScreen(settings, screen.width, screen.height, std::cout);
     switch (window.open(settings.width, settings.height, settings.windowed, settings.refreshRate)) {
     case Window::OpenResult::GlfwFailed: murk::fatalError("GLFW failed");

@@ -45,10 +45,14 @@ std::vector<Window::Size> Window::modes() const {
     return sizes;
 }
 
-void Window::setFullScreen(bool fullScreen, int width, int height, int refreshRate) {
+void Window::setMode(bool fullScreen, int width, int height, int refreshRate) {
     if (window == nullptr) return;
     GLFWmonitor* monitor = fullScreen ? glfwGetPrimaryMonitor() : nullptr;
     if (fullScreen && monitor == nullptr) return;
+    if (!fullScreen && !this->fullScreen()) {
+        glfwSetWindowSize(window, width, height);
+        return;
+    }
     glfwSetWindowMonitor(window, monitor, 0, 0, width, height, refreshRate);
 }
 

@@ -35,9 +35,9 @@ public:
     // NoWindow GLFW has already been terminated. On Ok the context is current.
     OpenResult open(int width, int height, bool windowed, int refreshRate);
 
-    // Full screen on the primary monitor or back to a window, at the size it
-    // has: the render targets keep theirs.
-    void setFullScreen(bool fullScreen, int width, int height, int refreshRate);
+    // Full screen on the primary monitor at this size (a mode of it), or a
+    // window of this size.
+    void setMode(bool fullScreen, int width, int height, int refreshRate);
     bool fullScreen() const;
 
     bool shouldClose() const;

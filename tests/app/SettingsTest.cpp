@@ -3,6 +3,8 @@
 #include "app/Config.h"
 #include "app/GameRules.h"
 #include "app/KeyBindings.h"
+#include "app/MenuInput.h"
+#include "app/OptionsMenu.h"
 #include "app/PlayerSettings.h"
 #include "app/SettingsSteps.h"
 #include "platform/Input.h"
@@ -126,8 +128,86 @@ TEST(SettingsSteps, VolumesCalmModeAndFieldOfView) {
     EXPECT_FLOAT_EQ(volumeScale(Volumes{50, 100, 40, 0}, SoundKind::Effect), 0.2f);
     EXPECT_FLOAT_EQ(volumeScale(Volumes{50, 30, 40, 0}, SoundKind::Music), 0.15f);
     EXPECT_EQ(volumeScale(Volumes{50, 100, 40, 0}, SoundKind::Voice), 0.0f);
-    EXPECT_FLOAT_EQ(rules::calmFear(10.0f, 12.0f), 11.0f);
-    EXPECT_FLOAT_EQ(rules::calmFear(10.0f, 7.0f), 7.0f);
+    EXPECT_FLOAT_EQ(rules::calmFear(10.0f, 10.75f, 0.1f), 10.375f);
+    EXPECT_FLOAT_EQ(rules::calmFear(10.0f, 7.0f, 0.1f), 7.0f);
+    EXPECT_EQ(rules::calmFear(99.9f, 100.0f, 0.1f), 100.0f);  // calm still loses in the end
     EXPECT_EQ(rules::fieldOfViewRadians(60), projection::cameraFieldOfView);
     EXPECT_FLOAT_EQ(rules::fieldOfViewRadians(90), 1.5707964f);
+}
+
+namespace {
+
+Controls pressing(int code) {
+    Controls c;
+    if (code >= MouseButton::firstCode) {
+        c.buttons.set(static_cast<std::size_t>(code - MouseButton::firstCode));
+        c.lightButton = code == MouseButton::code(MouseButton::Left);
+    } else if (code >= 0) {
+        c.pressed.set(static_cast<std::size_t>(code));
+        c.held.set(static_cast<std::size_t>(code));
+    }
+    return c;
+}
+Controls padPressing(std::uint16_t buttons, std::int16_t stickX = 0, std::int16_t stickY = 0) {
+    Controls c;
+    c.padConnected = true;
+    c.pad.wButtons = buttons;
+    c.pad.sThumbLX = stickX;
+    c.pad.sThumbLY = stickY;
+    return c;
+}
+
+}  // namespace
+
+// The options as a table of presses, pad buttons, clicks and drags at
+// 960x540, each with the row it leaves chosen and what the settings file
+// would then keep.
+TEST(OptionsMenu, KeysPadAndMouseChangeWhatTheySay) {
+    Start base, now;
+    OptionTargets targets{now.settings, now.camera, {}};
+    OptionsMenu menu;
+    MenuReader reader;
+    const MenuLayout layout = optionsLayout(960, 540, OptionsMenu::rowsPerColumn);
+    const auto at = [&](int row, float across, int code = -1) {
+        Controls c = pressing(code);
+        c.cursorX = layout.rowLeft(row) + layout.columnWidth * across;
+        c.cursorY = layout.rowTop(row) + layout.rowHeight / 2;
+        return c;
+    };
+    const int click = MouseButton::code(MouseButton::Left);
+    const Controls none;
+    // kept: the file's lines after the version; a step's frames run as given, one after another.
+    struct Step { const char* what; std::vector<Controls> frames; int selected; std::string kept; std::string hint = ""; };
+    const Step steps[] = {
+        {"Left lowers the master volume", {pressing(Key::Left)}, 0, "master volume = 95\n"},
+        {"the d-pad goes down and lowers", {padPressing(Pad::DpadDown), padPressing(0), padPressing(Pad::DpadLeft)},
+         1, "master volume = 95\nmusic volume = 95\n"},
+        {"the stick held down moves once", {padPressing(0, 0, -30000), padPressing(0, 0, -30000)}, 2,
+         "master volume = 95\nmusic volume = 95\n"},
+        {"a click switches calm mode", {at(12, 0.2f), at(12, 0.2f, click), none}, 12,
+         "master volume = 95\nmusic volume = 95\ncalm mode = TRUE\n"},
+        {"a drag takes the field of view to its end", {at(5, 0.6f, click), at(5, 0.95f, click), none}, 5,
+         "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\n"},
+        {"Enter, then a key, binds forward", {at(17, 0.2f), pressing(Key::Enter), none, pressing(Key::Up), none}, 17,
+         "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\nkey forward = Up\n"},
+        {"a key bound elsewhere swaps", {at(22, 0.2f, click), none, pressing(Key::Up), none}, 22,
+         "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\nkey forward = E\nkey use = Up\n",
+         "Up was on forward: swapped, forward is now on E"},
+        {"an F-key is refused", {at(21, 0.2f, click), none, pressing(Key::F5), none}, 21,
+         "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\nkey forward = E\nkey use = Up\n",
+         "F5 keeps its own job"},
+        {"defaults", {at(25, 0.2f, click), none}, 25,
+         "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\n", "Keys back to their defaults"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        for (const Controls& frame : step.frames) EXPECT_TRUE(menu.update(reader.read(frame), layout, targets));
+        const std::string text = playerSettings::text(now.settings, now.camera, base.settings, base.camera);
+        EXPECT_EQ(menu.selected, step.selected);
+        EXPECT_EQ(text.substr(text.find("version = 1\n") + 12), step.kept);
+        if (!step.hint.empty()) {
+            EXPECT_EQ(menu.hint(), step.hint);
+        }
+    }
+    EXPECT_FALSE(menu.update(reader.read(pressing(Key::Escape)), layout, targets));
 }
