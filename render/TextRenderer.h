@@ -23,12 +23,26 @@ public:
 
     bool ok() const { return atlas != 0; }
 
-    // Width of `text` in atlas pixels.
+    struct Colour {
+        float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
+    };
+    enum class Align { Left, Centre, Right };
+
+    // Width of `text` in atlas pixels, and drawn `size` pixels high.
     float width(const std::string& text) const;
-    // Bottom centre, one line above another, the last line lowest.
-    void drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight);
+    float width(const std::string& text, float size) const { return width(text) * size / lineHeight; }
+    // Bottom centre, one line above another, the last line lowest; scale
+    // multiplies the usual letter height.
+    void drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight, float scale = 1.0f);
     // One line in the middle of the window.
     void drawCentre(const std::string& text, int windowWidth, int windowHeight);
+    // One line, `size` window pixels high, its top `top` pixels below the
+    // window's top and starting, centred on or ending at x.
+    void drawText(const std::string& text, float x, float top, float size, const Colour& colour, Align align,
+                  int windowWidth, int windowHeight);
+    // A plain rectangle, window pixels from the top left.
+    void drawBox(float left, float top, float right, float bottom, const Colour& colour, int windowWidth,
+                 int windowHeight);
 
     static constexpr int atlasPixels = 48;  // glyph height the atlas is drawn at
 
@@ -43,6 +57,8 @@ private:
     void drawLines(const std::vector<std::string>& lines, float bottom, float size, int windowWidth,
                    int windowHeight);
     const Glyph& glyph(char c) const;
+    // Draws the quads of `corners`: glyphs in `text`, bands in `band`.
+    void submit(const std::vector<float>& corners, const Colour& text, const Colour& band);
 
     std::array<Glyph, 96> glyphs{};  // ' '..'~', then '?' for the rest
     float lineHeight = 0.0f;
