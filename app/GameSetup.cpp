@@ -1,5 +1,6 @@
 #include "app/GameSetup.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <ostream>
@@ -98,7 +99,15 @@ void buildRenderer(GameContext& context) {
 }
 
 void applyWindowSettings(GameContext& context, Window& window) {
-    const Settings& s = context.settings;
+    Settings& s = context.settings;
+    // Full screen takes a size the monitor has, the largest unless one is chosen.
+    const std::vector<Window::Size>& modes = context.windowSizes;
+    const bool aMode = std::any_of(modes.begin(), modes.end(),
+                                   [&](const Window::Size& m) { return m.width == s.width && m.height == s.height; });
+    if (!s.windowed && !modes.empty() && !aMode) {
+        s.width = modes.back().width;
+        s.height = modes.back().height;
+    }
     const bool sizeChanged = context.rendererFor[0] != s.width || context.rendererFor[1] != s.height;
     if (window.handle() != nullptr && (sizeChanged || window.fullScreen() == s.windowed))
         window.setMode(!s.windowed, s.width, s.height, s.refreshRate);
