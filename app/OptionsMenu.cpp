@@ -75,13 +75,19 @@ bool intSlider(Item item, OptionTargets& t, IntSlider& out) {
     return true;
 }
 
-const std::vector<Window::Size>& sizesOf(const OptionTargets& t) {
-    return t.windowSizes.empty() ? commonSizes : t.windowSizes;
+// The monitor's modes, and the common sizes that fit the largest of them
+// (a monitor may offer one mode only).
+std::vector<Window::Size> sizesOf(const OptionTargets& t) {
+    std::vector<Window::Size> sizes = t.windowSizes;
+    const Window::Size largest = sizes.empty() ? Window::Size{1 << 30, 1 << 30} : sizes.back();
+    for (const Window::Size& size : commonSizes)
+        if (size.width <= largest.width && size.height <= largest.height) sizes.push_back(size);
+    return sizes;
 }
 
 // Next size up or down from the current one, by area.
 void stepWindowSize(OptionTargets& t, int steps) {
-    const std::vector<Window::Size>& sizes = sizesOf(t);
+    const std::vector<Window::Size> sizes = sizesOf(t);
     const long area = static_cast<long>(t.settings.width) * t.settings.height;
     const Window::Size* pick = nullptr;
     for (const Window::Size& size : sizes) {

@@ -5,6 +5,7 @@
 #include "app/KeyBindings.h"
 #include "app/MenuInput.h"
 #include "app/OptionsMenu.h"
+#include "app/PauseMenu.h"
 #include "app/PlayerSettings.h"
 #include "app/SettingsSteps.h"
 #include "platform/Input.h"
@@ -210,4 +211,45 @@ TEST(OptionsMenu, KeysPadAndMouseChangeWhatTheySay) {
         }
     }
     EXPECT_FALSE(menu.update(reader.read(pressing(Key::Escape)), layout, targets));
+}
+
+// The pause menu: what each press, pad button and click chooses.
+TEST(PauseMenu, ArrowsAndEnterChooseAnyOtherPressResumes) {
+    const MenuLayout layout = pauseLayout(960, 540, PauseMenu::rowCount);
+    const auto onRow = [&](int row, int code) {
+        Controls c = pressing(code);
+        c.cursorX = 480;
+        c.cursorY = layout.rowTop(row) + layout.rowHeight / 2;
+        return c;
+    };
+    const auto key = [&](int code) { return onRow(1, code); };  // the pointer stays on Options
+    const auto pad = [&](std::uint16_t button) {
+        Controls c = key(-1);
+        c.padConnected = true;
+        c.pad.wButtons = button;
+        return c;
+    };
+    const int click = MouseButton::code(MouseButton::Left);
+    using enum PauseChoice;
+    struct Step { const char* what; Controls input; PauseChoice choice; };
+    const Step steps[] = {
+        {"x", key(Key::X), Resume}, {"Shift", key(Key::LeftShift), Resume},
+        {"a click before the pointer moved", key(click), Resume},
+        {"Up wraps round to Quit", key(Key::Up), Stay}, {"Enter", key(Key::Enter), Quit},
+        {"F12 takes its picture", key(Key::F12), Stay}, {"O", key(Key::O), Options},
+        {"Escape", key(Key::Escape), Quit}, {"the d-pad", pad(Pad::DpadDown), Stay},
+        {"the d-pad again", pad(Pad::DpadDown), Stay}, {"A on Options", pad(Pad::A), Options},
+        {"B", pad(Pad::B), Resume}, {"Start", pad(Pad::Start), Resume},
+        {"the pointer onto Help", onRow(2, -1), Stay}, {"a click there", onRow(2, click), Help},
+    };
+    PauseMenu menu;
+    MenuReader reader;
+    reader.prime(key(-1));
+    for (const Step& step : steps) {
+        EXPECT_EQ(menu.update(reader.read(step.input), layout), step.choice) << step.what;
+        Controls up;
+        up.cursorX = step.input.cursorX;
+        up.cursorY = step.input.cursorY;
+        reader.read(up);
+    }
 }
