@@ -59,7 +59,7 @@ glm::dvec3 Camera::gamepadControl(float dt, const GamepadState& pad) {
     horizontalAngle -= padLookSpeed * rx * dt;
     // Clamped like the mouse: past the pole the view turns upside down and
     // forward on the stick walks backwards.
-    verticalAngle = std::clamp(verticalAngle + padLookSpeed * (invertY ? -ry : ry) * dt, -pitchLimit, pitchLimit);
+    verticalAngle = std::clamp(verticalAngle + padLookSpeed * (invertPadY ? -ry : ry) * dt, -pitchLimit, pitchLimit);
     lookDeltaX = rx;
     lookDeltaY = ry;
 
@@ -95,7 +95,9 @@ float swayStep(float sway, float lookDelta) {
 }  // namespace
 
 void Camera::headBob(float t) {
-    if (moving) {
+    if (!bob) {
+        bobOffset = 0.0f;
+    } else if (moving) {
         bobOffset = crouching ? std::sin(2.0f * t) * 0.25f : std::sin(6.0f * t) * 0.5f;
     } else {
         if (bobOffset >= 0.05f) bobOffset -= 0.05f;

@@ -59,7 +59,9 @@ public:
     float mouseSpeed = 0.0f;    // radians per pixel
     float padSpeed = 0.0f;      // stick at full deflection, units per second
     float padLookSpeed = 0.0f;  // stick at full deflection, radians per second
-    bool invertY = false;       // mouse and stick pushed down look up
+    bool invertY = false;       // the mouse pushed down looks up
+    bool invertPadY = false;    // the right stick pushed down looks up
+    bool bob = true;            // the head bobs while walking
     float walkSpeedSetting = defaultWalkSpeed;  // CONFIG.txt's walk speed
     float padSpeedSetting = defaultPadSpeed;    // CONFIG.txt's game pad walk speed
     float lightIntensity = 0.0f;  // shader uniform "I"

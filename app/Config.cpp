@@ -5,11 +5,9 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
-#include <vector>
 
 namespace {
 
@@ -91,7 +89,7 @@ void applyConfigDefaults(Settings& settings, Camera& camera) {
     camera.walkSpeed = camera.walkSpeedSetting = Camera::defaultWalkSpeed;
     camera.padLookSpeed = 1.5f;
     camera.padSpeed = camera.padSpeedSetting = Camera::defaultPadSpeed;
-    camera.invertY = false;
+    camera.invertY = camera.invertPadY = false;
 }
 
 void readConfig(std::istream& in, Settings& settings, Camera& camera, std::ostream* warnings) {
@@ -120,7 +118,7 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera, std::ostre
         case 23: settings.freezeMeters = configBool(value); break;
         case configLine::subtitles: settings.subtitles = configBool(value); break;
         case configLine::brightness: settings.brightness = configFloat(value); break;
-        case configLine::invertY: settings.invertY = camera.invertY = configBool(value); break;
+        case configLine::invertY: settings.invertY = camera.invertY = camera.invertPadY = configBool(value); break;
         default: break;  // lines without a setting
         }
     }
@@ -141,60 +139,4 @@ bool loadConfig(const std::string& path, Settings& settings, Camera& camera, std
     std::istringstream in(text);
     readConfig(in, settings, camera, warnings);
     return true;
-}
-
-std::string rewriteConfig(const std::string& text, const SavedSettings& values) {
-    const auto number = [](float value) {
-        std::ostringstream out;
-        out << value;
-        return out.str();
-    };
-    const struct {
-        int line;
-        const char* label;
-        std::string value;
-    } saved[] = {
-        {configLine::mouseSpeed, "mouse speed (radians per pixel)", number(values.mouseSpeed)},
-        {configLine::brightness, "brightness (1.0 as made; higher is brighter)", number(values.brightness)},
-        {configLine::invertY, "invert mouse and pad look (TRUE: push down to look up)",
-         values.invertY ? "TRUE" : "FALSE"},
-    };
-    std::vector<std::string> lines;
-    std::string::size_type start = 0;
-    while (start < text.size()) {
-        const std::string::size_type end = text.find('\n', start);
-        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    if (!lines.empty() && lines.back().back() != '\n') lines.back() += '\n';
-    if (lines.size() < static_cast<std::size_t>(configLineCount)) lines.resize(configLineCount, "\n");
-    for (const auto& entry : saved) {
-        std::string& line = lines[static_cast<std::size_t>(entry.line - 1)];
-        const std::string::size_type at = line.find(" = ");
-        const std::string ending = line.size() > 1 && line[line.size() - 2] == '\r' ? "\r\n" : "\n";
-        line = (at == std::string::npos ? std::string(entry.label) : line.substr(0, at)) + " = " + entry.value + ending;
-    }
-    std::string result;
-    for (const std::string& line : lines) result += line;
-    return result;
-}
-
-std::string saveConfig(const std::string& path, const std::string& own, const SavedSettings& values) {
-    std::string text;
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream read;
-        read << in.rdbuf();
-        text = read.str();
-    }
-    const std::string rewritten = rewriteConfig(text, values);
-    for (const std::string& target : {path, own}) {
-        if (target != path) {
-            std::error_code error;
-            std::filesystem::create_directories(std::filesystem::path(target).parent_path(), error);
-        }
-        std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        if (out && (out << rewritten) && out.flush()) return target;
-    }
-    return {};
 }

@@ -4,9 +4,21 @@
 #include <ostream>
 #include <string>
 
+#include "app/KeyBindings.h"
+
 class Camera;
 
-// Settings fixed at start-up by CONFIG.txt.
+// Loudness in percent of the game's own volumes: everything, then by kind.
+struct Volumes {
+    int master = 100;
+    int music = 100;
+    int effects = 100;  // footsteps, the television, the enemy
+    int voices = 100;
+    bool operator==(const Volumes&) const = default;
+};
+
+// Settings from CONFIG.txt, then the player's own settings file; the
+// options screen changes them in play.
 struct Settings {
     int width = 1280;           // window, framebuffer and viewport size in pixels
     int height = 720;
@@ -19,6 +31,13 @@ struct Settings {
     bool subtitles = true;    // voice lines and enemy sounds written at the bottom
     float brightness = 1.0f;  // gamma of the final pass; 1 keeps the picture as made
     bool invertY = false;     // mouse and pad look up when pushed down
+    // Only the player's settings file and the options screen set these.
+    Volumes volumes;
+    int subtitleSize = 100;  // percent of the usual letter height
+    int fieldOfView = 60;    // degrees, vertical
+    bool headBob = true;
+    bool calm = false;  // fear rises at half its rate
+    KeyBindings keys;
 };
 
 // CONFIG.txt is read by line number: the text before " = " is a label for
@@ -52,20 +71,3 @@ bool loadConfig(const std::string& path, Settings& settings, Camera& camera, std
 int configInt(const std::string& value);
 float configFloat(const std::string& value);
 bool configBool(const std::string& value);
-
-// What F10 keeps for the next start.
-struct SavedSettings {
-    float mouseSpeed = 0.0f;
-    float brightness = 1.0f;
-    bool invertY = false;
-};
-
-// The file's text with the values of the mouse speed, brightness and invert
-// lines replaced; labels, line ends and every other line stay byte for byte.
-// A file too short for them gets them on new lines, labelled as shipped.
-std::string rewriteConfig(const std::string& text, const SavedSettings& values);
-
-// Rewrites the config file at `path`. When it cannot be written (a shared
-// install), the player's own file at `own` is made from it instead. Returns
-// the file written, or empty when neither could be.
-std::string saveConfig(const std::string& path, const std::string& own, const SavedSettings& values);

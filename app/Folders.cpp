@@ -107,6 +107,11 @@ std::string ownConfigFile() {
     return config.empty() ? "" : (config / "murkhaven" / "CONFIG.txt").string();
 }
 
+std::string settingsFile() {
+    const std::string own = ownConfigFile();
+    return own.empty() ? "" : (fs::path(own).parent_path() / "settings.txt").string();
+}
+
 std::string configFile(const std::string& installed, std::ostream& console) {
     const std::string own = ownConfigFile();
     std::error_code error;

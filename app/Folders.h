@@ -31,6 +31,9 @@ std::string recordingsFolder();
 std::string configFile(const std::string& installed, std::ostream& console);
 // Where the player's own CONFIG.txt is or would be; empty without a home.
 std::string ownConfigFile();
+// The player's settings file, "name = value" lines the game writes itself:
+// $XDG_CONFIG_HOME/murkhaven/settings.txt (or ~/.config/...); empty without a home.
+std::string settingsFile();
 
 // Where textures (as the driver made them) and imported meshes are kept to
 // start faster the next time: cache/ in the data folder (the working directory) while that is

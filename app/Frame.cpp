@@ -16,6 +16,10 @@
 #include "app/Folders.h"
 #include "app/GameContext.h"
 #include "app/GameRules.h"
+#include "app/GameSetup.h"
+#include "app/MenuFrames.h"
+#include "app/OptionTexts.h"
+#include "app/SettingsSteps.h"
 #include "app/Subtitles.h"
 #include "app/WindowTitle.h"
 #include "audio/SoundManager.h"
@@ -39,6 +43,11 @@ struct PadFrame {
 };
 
 constexpr float brightnessShownSeconds = 2.0f;
+
+// A play action's key or mouse button, as the player bound it.
+bool actionDown(const GameContext& context, const Controls& controls, Action action) {
+    return controls.keyDown(context.settings.keys[action]);
+}
 constexpr float pickupFlashSeconds = 0.5f;
 
 // --- Steps of a playing frame ---
@@ -52,7 +61,7 @@ void unmuteSounds(GameContext& context) {
 void padLightControls(GameContext& context, const Controls& controls, PadFrame& pad, float dt) {
     Camera& camera = context.camera;
     context.flashlight.cutOff = rules::padCutOff(controls.pad.bLeftTrigger);
-    pad.lit = controls.pad.bRightTrigger > 0 || controls.lightButton;
+    pad.lit = controls.pad.bRightTrigger > 0 || actionDown(context, controls, Action::Light);
     rules::padMeters(camera.energy, camera.fear, pad.lit, dt);
 }
 
@@ -76,7 +85,7 @@ void mouseLook(GameContext& context, const Controls& controls) {
 void crouchWithKeyboard(GameContext& context, const Controls& controls) {
     Camera& camera = context.camera;
     PhysicsWorld* physics = context.physicsWorld;
-    const bool crouchKey = controls.keyDown(Key::LeftControl);
+    const bool crouchKey = actionDown(context, controls, Action::Crouch);
     if (physics == nullptr) {
         camera.setCrouch(crouchKey);
         return;
@@ -112,8 +121,9 @@ PadFrame movePlayer(GameContext& context, const Controls& controls, double dt) {
     }
     mouseLook(context, controls);
     const glm::dvec3 displacement =
-        camera.keyboardMove(controls.keyDown(Key::W), controls.keyDown(Key::S), controls.keyDown(Key::A),
-                            controls.keyDown(Key::D), frameTime);
+        camera.keyboardMove(actionDown(context, controls, Action::Forward), actionDown(context, controls, Action::Back),
+                            actionDown(context, controls, Action::Left), actionDown(context, controls, Action::Right),
+                            frameTime);
     crouchWithKeyboard(context, controls);
     moveCharacter(context, displacement, dt);
     return pad;
@@ -136,11 +146,16 @@ void debugToggles(GameContext& context, const Controls& controls, double dt) {
 // The flashlight under the left button (or the pad's trigger): energy and fear.
 void lightLogic(GameContext& context, const Controls& controls, const PadFrame& pad, float dt) {
     Camera& camera = context.camera;
-    const bool lit = pad.answered ? pad.lit : controls.lightButton;
+    const bool lit = pad.answered ? pad.lit : actionDown(context, controls, Action::Light);
     const rules::LightOutput out =
         rules::lightLogic(camera.energy, camera.fear, lit, context.settings.freezeMeters, pad.answered, dt);
     context.flashlight.intensity = out.flashlightIntensity;
     camera.lightIntensity = out.lightIntensity;
+}
+
+// Calm mode: the fear the light logic added counts half.
+void calmFear(GameContext& context, float fearBefore, float dt) {
+    if (context.settings.calm) context.camera.fear = rules::calmFear(fearBefore, context.camera.fear, dt);
 }
 
 // The eye follows the capsule's feet.
@@ -174,21 +189,9 @@ void updateObjects(GameContext& context, double dt) {
     for (murk::SceneObject* object : context.sceneObjects) object->update(dt);
 }
 
-// F10: never silent, so a player knows which file the next start reads.
-void saveSettings(GameContext& context) {
-    const Camera& camera = context.camera;
-    const std::string written = saveConfig(context.configPath, folders::ownConfigFile(),
-                                           {camera.mouseSpeed, context.settings.brightness, camera.invertY});
-    if (written.empty()) {
-        std::cout << "settings could not be saved to " << context.configPath << std::endl;
-        return;
-    }
-    context.configPath = written;
-    std::cout << "settings saved to " << written << std::endl;
-}
-
-// F6 and F7 brightness (shown on the HUD for a moment), '-' and '=' mouse
-// speed, F10 keeps them. The HUD's brightness bar and pick-up flash fade here.
+// F6 and F7 brightness (its bar on the HUD for a moment), '-' and '=' mouse
+// speed, each said on screen; F10 saves the settings now. The HUD's
+// brightness bar and pick-up flash fade here.
 void settingsKeys(GameContext& context, const Controls& controls, float dt) {
     KeyLatches& latches = context.latches;
     context.brightnessShown = std::max(0.0f, context.brightnessShown - dt);
@@ -198,11 +201,16 @@ void settingsKeys(GameContext& context, const Controls& controls, float dt) {
     if (darker != brighter) {
         context.settings.brightness = rules::stepBrightness(context.settings.brightness, brighter ? 1 : -1);
         context.brightnessShown = brightnessShownSeconds;
+        showNotice(context, "Brightness " + brightnessText(context.settings.brightness));
     }
     Camera& camera = context.camera;
-    if (latches.minus.poll(controls, Key::Minus)) camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, -1);
-    if (latches.equal.poll(controls, Key::Equal)) camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, 1);
-    if (latches.f10.poll(controls, Key::F10)) saveSettings(context);
+    const bool slower = latches.minus.poll(controls, Key::Minus);
+    const bool faster = latches.equal.poll(controls, Key::Equal);
+    if (slower != faster) {
+        camera.mouseSpeed = rules::stepMouseSpeed(camera.mouseSpeed, faster ? 1 : -1);
+        showNotice(context, "Mouse speed " + mouseSpeedText(camera.mouseSpeed));
+    }
+    if (latches.f10.poll(controls, Key::F10)) saveSettingsNow(context);
 }
 
 // The drawing counts of the last frame and the pick ray's hit.
@@ -221,7 +229,7 @@ void endOfFrameRules(GameContext& context, const Controls& controls, double now)
     context.lampUp = context.lampSwing.lampUp;
     context.lamp.direction = context.lampSwing.lampDirection;
 
-    if (context.latches.e.poll(controls, Key::E)) {
+    if (context.latches.e.poll(controls, context.settings.keys[Action::Use])) {
         const float held = camera.pickups;
         rules::usePickup(camera.pickups, camera.energy, context.collectedPickups);
         if (camera.pickups < held) context.pickupFlash = pickupFlashSeconds;
@@ -233,12 +241,14 @@ void endOfFrameRules(GameContext& context, const Controls& controls, double now)
 
 void playingFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
     const float dt = static_cast<float>(time.dt);
+    const float fearBefore = context.camera.fear;
     unmuteSounds(context);
     const PadFrame pad = movePlayer(context, controls, time.dt);
     context.camera.headBob(static_cast<float>(time.now));
     debugToggles(context, controls, time.dt);
     settingsKeys(context, controls, dt);
     lightLogic(context, controls, pad, dt);
+    calmFear(context, fearBefore, dt);
     stepPhysics(context, time.dt);
     playFrameSounds(context);
     placeFlashlight(context);
@@ -249,37 +259,39 @@ void playingFrame(GameContext& context, const Controls& controls, const FrameTim
 
 // --- A paused frame: nothing moves, nothing sounds ---
 
-bool anyInputDown(const Controls& controls) {
-    return controls.pressed.any() || controls.lightButton || (controls.padConnected && controls.pad.wButtons != 0);
-}
-
-bool pauseKey(const Controls& controls) {
-    return controls.keyDown(Key::P) || (controls.padConnected && (controls.pad.wButtons & Pad::Start) != 0);
+bool pauseKey(const GameContext& context, const Controls& controls) {
+    return actionDown(context, controls, Action::Pause) ||
+           (controls.padConnected && (controls.pad.wButtons & Pad::Start) != 0);
 }
 
 void pause(GameContext& context, const Controls& controls) {
     context.paused = true;
-    // The key that paused must be let go before a press can resume.
-    context.pauseInputDown = anyInputDown(controls);
+    openPauseMenu(context, controls);
     if (context.soundManager) context.soundManager->pauseAll(true);
 }
 
-// The clock keeps running outside; the game's own time does not.
-void pausedFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
-    context.pausedSeconds += time.dt;
-    const bool down = anyInputDown(controls);
-    if (controls.focused && down && !context.pauseInputDown) {
-        context.paused = false;
-        // The resuming press must not pause again in the next frame.
-        context.pauseKeyDown = pauseKey(controls);
-        if (context.soundManager) context.soundManager->pauseAll(false);
+void resume(GameContext& context, const Controls& controls) {
+    context.paused = false;
+    // The resuming press must not pause again in the next frame.
+    context.pauseKeyDown = pauseKey(context, controls);
+    if (context.soundManager) context.soundManager->pauseAll(false);
+}
+
+// The clock keeps running outside; the game's own time does not. The menu
+// decides what a press does.
+void pausedFrame(GameContext& context, const Controls& controls) {
+    switch (pauseMenuStep(context, controls)) {
+    case PauseChoice::Resume: resume(context, controls); break;
+    case PauseChoice::Options: openOptions(context, controls); break;
+    case PauseChoice::Help: context.helpShown = true; break;
+    case PauseChoice::Quit: context.quitAsked = true; break;
+    case PauseChoice::Stay: break;
     }
-    context.pauseInputDown = down;
 }
 
 // Focus lost, or P or Start pressed (an edge, so holding it does not flicker).
 void pauseWhenAsked(GameContext& context, const Controls& controls) {
-    const bool key = pauseKey(controls);
+    const bool key = pauseKey(context, controls);
     if (!controls.focused || (key && !context.pauseKeyDown)) pause(context, controls);
     context.pauseKeyDown = key;
 }
@@ -291,11 +303,24 @@ void menuFrame(GameContext& context, const Controls& controls) {
     if (controls.keyDown(Key::Space)) startNewGame(context);
     if (context.latches.f1.poll(controls, Key::F1)) context.helpShown = !context.helpShown;
     if (context.soundManager) context.soundManager->setMuteAll(true);
+    const MenuInput in = context.menuReader.read(controls);
+    if (context.latches.o.poll(controls, Key::O) || in.padY) openOptions(context, controls);
+    // Kept here too, so a pause key held as the next game starts does not pause it.
+    context.pauseKeyDown = pauseKey(context, controls);
 }
 
-void restartLatches(KeyLatches& latches, const Controls& controls) {
+// Alt and Enter, in any state: full screen or a window.
+void fullScreenKey(GameContext& context, const Controls& controls) {
+    const bool alt = controls.keyHeld(Key::LeftAlt) || controls.keyHeld(Key::RightAlt) ||
+                     controls.keyDown(Key::LeftAlt) || controls.keyDown(Key::RightAlt);
+    if (context.latches.enter.poll(controls, Key::Enter) && alt) context.settings.windowed = !context.settings.windowed;
+}
+
+void restartLatches(GameContext& context, const Controls& controls) {
+    KeyLatches& latches = context.latches;
     latches.f1.restart(controls, Key::F1);
-    latches.e.restart(controls, Key::E);
+    latches.e.restart(controls, context.settings.keys[Action::Use]);
+    latches.o.restart(controls, Key::O);
     const int keys[] = {Key::F2, Key::F3, Key::F4, Key::F5, Key::F8, Key::F9};
     for (std::size_t i = 0; i < latches.debugKeys.latches.size(); ++i) {
         latches.debugKeys.latches[i].restart(controls, keys[i]);
@@ -349,19 +374,28 @@ void startNewGame(GameContext& context) {
 bool updateFrame(GameContext& context, const Controls& controls, const FrameTime& time) {
     Camera& camera = context.camera;
     const bool inGame = camera.playing && !context.won;
+    fullScreenKey(context, controls);
     if (inGame && !context.paused) pauseWhenAsked(context, controls);
     const bool wasPaused = inGame && context.paused;
-    if (wasPaused) pausedFrame(context, controls, time);
+    const bool options = context.optionsOpen;
+    if (options) {
+        optionsFrame(context, controls);
+    } else if (wasPaused) {
+        pausedFrame(context, controls);
+    }
+    if (wasPaused) context.pausedSeconds += time.dt;
     const bool playing = inGame && !wasPaused;
     // A key pressed in one state must not act in the other: E held as the
     // game is lost would use a pick-up in the next game's first frame.
-    if (playing != context.lastFramePlayed) restartLatches(context.latches, controls);
+    if (playing != context.lastFramePlayed) restartLatches(context, controls);
     context.lastFramePlayed = playing;
     if (playing) {
         playingFrame(context, controls, FrameTime{time.now - context.pausedSeconds, time.dt});
-    } else if (!inGame) {
+    } else if (!inGame && !options) {
         menuFrame(context, controls);
     }
+    applySettings(context);
+    fadeNotice(context, static_cast<float>(time.dt));
     context.frustum.update(camera.position, camera.position + camera.direction, camera.up);
     // Time passes for every channel, muted or not; a pause holds them all.
     if (context.soundManager && !wasPaused) context.soundManager->update(time.dt);
@@ -386,7 +420,11 @@ FrameView frameView(const GameContext& context) {
     view.lamp.up = context.lampUp;
     view.lightIntensity = camera.lightIntensity;
     view.ambient = context.settings.ambient;
-    view.screen = ScreenState{camera.playing, context.won, context.helpShown, context.hasPlayed, context.wireframe};
+    const bool inGame = camera.playing && !context.won;
+    // Help opened from the pause menu shows as it does in the menus.
+    const bool pausedHelp = inGame && context.paused && context.helpShown;
+    view.screen = ScreenState{camera.playing && !pausedHelp, context.won, context.helpShown, context.hasPlayed,
+                              context.wireframe};
     view.fear = camera.fear;
     view.energy = camera.energy;
     view.wireframe = context.wireframe;
@@ -397,9 +435,12 @@ FrameView frameView(const GameContext& context) {
     view.pickupFlash = context.pickupFlash / pickupFlashSeconds;
     // Where a new player most needs the E key they have not found yet.
     view.useKeyShown = camera.pickups >= 1.0f && camera.energy < rules::meterMax / 3.0f;
-    const bool inGame = camera.playing && !context.won;
     view.paused = inGame && context.paused;
-    if (inGame && context.soundManager)
+    view.menu = menuView(context);
+    view.subtitleScale = static_cast<float>(context.settings.subtitleSize) / 100.0f;
+    if (!inGame && !context.optionsOpen) view.screenNote = screenNote(context.settings.calm);
+    view.notice = context.noticeSeconds > 0.0f ? context.notice : std::string();
+    if (inGame && context.soundManager && context.settings.subtitles)
         view.subtitles = playingSubtitles(*context.soundManager, context.subtitles, context.soundIds);
     return view;
 }
@@ -414,14 +455,19 @@ void runFrameLoop(GameContext& context, Window& window, InputSource& input, Fram
 
         observer.updateBegins();
         const Controls controls = readControls(input);
-        const bool quit = quitRequested(controls);
+        // Escape that leaves the options must be let go before it quits.
+        context.quitBlocked = context.optionsOpen || (context.quitBlocked && quitRequested(controls));
+        const bool quit = quitRequested(controls) && !context.quitBlocked;
+        context.pointerX = controls.cursorX;
+        context.pointerY = controls.cursorY;
         const bool played = updateFrame(context, controls, time);
         // The cursor goes back to the centre after every mouse look and in
-        // the menus, so the next offset is the next movement; not while
-        // another window has the focus.
-        if (!(played && controls.padConnected) && controls.focused) {
+        // the title, so the next offset is the next movement; not while
+        // another window has the focus, nor while a menu follows the mouse.
+        if (!(played && controls.padConnected) && controls.focused && !menuTakesPointer(context)) {
             input.setCursorPosition(context.settings.width / 2, context.settings.height / 2);
         }
+        applyWindowSettings(context, window);
         if (played) input.setWindowTitle(context.windowTitle);
         observer.updateEnds();
 
@@ -432,6 +478,6 @@ void runFrameLoop(GameContext& context, Window& window, InputSource& input, Fram
         window.swapBuffers();
         reportGlError(std::cerr);
         const bool goOn = observer.frameEnds();
-        if (quit || !goOn) break;
+        if (quit || context.quitAsked || !goOn) break;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,10 +12,14 @@
 #include "app/DebugToggles.h"
 #include "app/FrameSounds.h"
 #include "app/GameRules.h"
+#include "app/MenuInput.h"
+#include "app/OptionsMenu.h"
+#include "app/PauseMenu.h"
 #include "platform/KeyLatch.h"
 #include "render/FrameView.h"
 #include "render/Frustum.h"
 #include "render/Projection.h"
+#include "platform/Window.h"
 
 struct World;
 class ModelLoader;
@@ -33,7 +38,9 @@ struct KeyLatches {
     DebugKeyLatches debugKeys;  // F2, F3, F4, F5, F8, F9
     KeyLatch f6, f7;            // darker, brighter
     KeyLatch minus, equal;      // mouse slower, faster
-    KeyLatch f10;               // save those to CONFIG.txt
+    KeyLatch f10;               // save the settings now
+    KeyLatch o;                 // the options, from the title
+    KeyLatch enter;             // with Alt: full screen or a window, every frame
 };
 
 // Everything long-lived in one game: main owns exactly one, a test builds a
@@ -63,8 +70,28 @@ struct GameContext {
     bool lastFramePlayed = false;  // the branch of the last frame, for the latches
     float brightnessShown = 0.0f;  // seconds the brightness bar stays on the HUD
     float pickupFlash = 0.0f;      // seconds the LIGHT bar still flashes after E
-    std::string configPath = "CONFIG.txt";  // the file read at start-up, and F10 writes
+    std::string configPath = "CONFIG.txt";  // the file read at start-up
     std::string cookedFolder;  // where textures and meshes are kept as loaded for the next start; empty: not kept
+
+    // --- The player's settings file ---
+    std::string settingsPath;  // empty: nothing is kept (demos, tests)
+    Settings configSettings;   // what CONFIG.txt gave: the file keeps only what differs
+    Camera configCamera;
+    std::string savedText;     // the file as last read or written
+    std::string notice;        // a changed value or "saved", on screen for a moment
+    float noticeSeconds = 0.0f;
+    Volumes appliedVolumes{-1, -1, -1, -1};  // what the sounds were last given
+
+    // --- Menus over the game: the pause menu and the options ---
+    MenuReader menuReader;
+    PauseMenu pauseMenu;
+    OptionsMenu options;
+    bool optionsOpen = false;
+    bool quitAsked = false;    // Quit in the pause menu
+    bool quitBlocked = false;  // Escape left the options and is still held
+    std::vector<Window::Size> windowSizes;  // the monitor's modes, for the options
+    double pointerX = 0.0;  // the cursor as the last frame read it
+    double pointerY = 0.0;
 
     // --- Pause: focus lost, P or the pad's Start ---
     bool paused = false;
@@ -91,10 +118,11 @@ struct GameContext {
 
     // --- Drawing and sound ---
     std::unique_ptr<Renderer> renderer;
+    std::array<int, 3> rendererFor{};  // the width, height and shadow map size it was made for
     std::unique_ptr<SoundManager> soundManager;
     SoundIds sounds;
     std::vector<int> soundIds;           // in gameSounds order
-    std::vector<std::string> subtitles;  // by gameSounds order; empty with subtitles off
+    std::vector<std::string> subtitles;  // by gameSounds order; shown while the settings say so
 };
 
 // Releases the long-lived objects in the game's shutdown order; whatever is

@@ -1,5 +1,7 @@
 #include "app/GameRules.h"
 
+#include "render/Projection.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -112,6 +114,15 @@ float stepBrightness(float brightness, int steps) {
 float stepMouseSpeed(float mouseSpeed, int steps) {
     const float factor = steps > 0 ? 1.25f : 0.8f;
     return std::clamp(mouseSpeed * factor, minMouseSpeed, maxMouseSpeed);
+}
+
+float fieldOfViewRadians(int degrees) {
+    if (degrees == 60) return projection::cameraFieldOfView;
+    return static_cast<float>(degrees) * 3.14159265f / 180.0f;
+}
+
+float calmFear(float before, float after, float dt) {
+    return after > before ? std::min(meterMax, before + 0.5f * fearRisePerSecond * dt) : after;
 }
 
 }  // namespace rules

@@ -82,4 +82,17 @@ constexpr float minMouseSpeed = 0.0002f;  // radians per pixel
 constexpr float maxMouseSpeed = 0.02f;
 float stepMouseSpeed(float mouseSpeed, int steps);
 
+// The pad's look at full deflection, radians per second.
+constexpr float minPadLookSpeed = 0.25f;
+constexpr float maxPadLookSpeed = 6.0f;
+
+// The field of view in whole degrees as the options set it. 60 is the
+// game's own, a little under 60 degrees, as the view was tuned with it.
+constexpr int minFieldOfView = 50;
+constexpr int maxFieldOfView = 100;
+float fieldOfViewRadians(int degrees);
+
+// Calm mode: fear that rose this frame (always at the full rate) rises at
+// half of it instead; a fall stays whole.
+float calmFear(float before, float after, float dt);
 }  // namespace rules

@@ -1,5 +1,6 @@
 #include "app/GameSetup.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <ostream>
@@ -12,6 +13,7 @@
 #include "audio/GameSounds.h"
 #include "audio/SoundManager.h"
 #include "platform/Window.h"
+#include "render/Projection.h"
 #include "render/Renderer.h"
 #include "scene/ModelLoader.h"
 #include "scene/ObjectRoles.h"
@@ -75,10 +77,42 @@ void loadSounds(GameContext& context) {
     context.sounds = SoundIds{ids[0], ids[1], ids[2], ids[3], ids[4],  ids[5],
                               ids[6], ids[7], ids[8], ids[9], ids[10], ids[11]};
     context.soundIds.assign(std::begin(ids), std::end(ids));
-    if (context.settings.subtitles) context.subtitles = loadSubtitles("Subtitles.txt");
+    // Loaded either way: the options can switch them on in play.
+    context.subtitles = loadSubtitles("Subtitles.txt");
 }
 
 }  // namespace
+
+void buildRenderer(GameContext& context) {
+    const Settings& settings = context.settings;
+    RendererSetup setup;
+    setup.width = settings.width;
+    setup.height = settings.height;
+    setup.shadowMapSize = settings.shadowMapSize;
+    setup.nextTextureSlot = &context.world->nextTextureSlot;
+    setup.cookedFolder = context.cookedFolder;
+    context.renderer.reset();  // its targets go before the new ones are made
+    context.renderer = std::make_unique<Renderer>(context.sceneObjects, setup);
+    context.rendererFor = {settings.width, settings.height, settings.shadowMapSize};
+    context.frustum.setProjection(context.fieldOfView, projection::aspectRatio(settings.width, settings.height),
+                                  projection::nearDistance, projection::farDistance);
+}
+
+void applyWindowSettings(GameContext& context, Window& window) {
+    Settings& s = context.settings;
+    // Full screen takes a size the monitor has, the largest unless one is chosen.
+    const std::vector<Window::Size>& modes = context.windowSizes;
+    const bool aMode = std::any_of(modes.begin(), modes.end(),
+                                   [&](const Window::Size& m) { return m.width == s.width && m.height == s.height; });
+    if (!s.windowed && !modes.empty() && !aMode) {
+        s.width = modes.back().width;
+        s.height = modes.back().height;
+    }
+    const bool sizeChanged = context.rendererFor[0] != s.width || context.rendererFor[1] != s.height;
+    if (window.handle() != nullptr && (sizeChanged || window.fullScreen() == s.windowed))
+        window.setMode(!s.windowed, s.width, s.height, s.refreshRate);
+    if (sizeChanged || context.rendererFor[2] != s.shadowMapSize) buildRenderer(context);
+}
 
 glm::vec3 viewDirection(float horizontalAngle, float verticalAngle) {
     return {std::sin(horizontalAngle) * std::cos(verticalAngle), std::sin(verticalAngle),
@@ -89,20 +123,14 @@ void initScene(GameContext& context, Window* window, std::ostream& console, cons
     const int width = context.settings.width;
     const int height = context.settings.height;
     Camera& camera = context.camera;
-    context.fieldOfView = projection::cameraFieldOfView;
+    context.fieldOfView = rules::fieldOfViewRadians(context.settings.fieldOfView);
 
     loadLevel(context, sceneFile, console);
 
     // Sounds need neither GL nor anything the renderer makes: they load on a
     // second core while this thread builds the renderer.
     std::thread sounds([&context] { loadSounds(context); });
-    RendererSetup setup;
-    setup.width = width;
-    setup.height = height;
-    setup.shadowMapSize = context.settings.shadowMapSize;
-    setup.nextTextureSlot = &context.world->nextTextureSlot;
-    setup.cookedFolder = context.cookedFolder;
-    context.renderer = std::make_unique<Renderer>(context.sceneObjects, setup);
+    buildRenderer(context);
 
     context.flashlight = SpotLight{camera.position, viewDirection(camera.horizontalAngle, camera.verticalAngle),
                                    level::flashlightCutOff, 1.0f, camera.up};

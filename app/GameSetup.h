@@ -32,3 +32,11 @@ void initScene(GameContext& context, Window* window, std::ostream& console,
 
 // The flashlight's direction at the start: along the camera's view angles.
 glm::vec3 viewDirection(float horizontalAngle, float verticalAngle);
+
+// The renderer for the settings' window size and shadow maps, made anew.
+void buildRenderer(GameContext& context);
+
+// Full screen, the window's size and the shadow maps as the settings say
+// now: the window changes mode or size and the renderer is made again for
+// it. Nothing happens while they stay as they are.
+void applyWindowSettings(GameContext& context, Window& window);

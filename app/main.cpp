@@ -7,6 +7,7 @@
 #include "app/Frame.h"
 #include "app/GameContext.h"
 #include "app/GameSetup.h"
+#include "app/PlayerSettings.h"
 #include "app/SettingsCheck.h"
 #include "platform/FatalError.h"
 #include "platform/GlfwInput.h"
@@ -46,6 +47,19 @@ void enterDataFolder(CommandLine& options, const char* executable) {
     if (options.mode == CommandLine::Mode::Timedemo) options.report = folders::recordingPath(options.report);
 }
 
+// The player's settings file goes over CONFIG.txt. A demo plays, and
+// records, with CONFIG.txt alone, so its replay starts from the same place.
+void keepPlayerSettings(GameContext& context, bool play) {
+    context.configSettings = context.settings;
+    context.configCamera = context.camera;
+    if (!play) return;
+    context.settingsPath = folders::settingsFile();
+    const std::string report = playerSettings::load(context.settingsPath, context.settings, context.camera);
+    if (!report.empty()) std::cout << report << std::endl;
+    context.savedText = playerSettings::text(context.settings, context.camera, context.configSettings,
+                                             context.configCamera);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,12 +96,15 @@ int main(int argc, char** argv) {
     context->cookedFolder = folders::cookedFolder();
     if (!loadConfig(context->configPath, settings, camera, &std::cout)) std::cout << "Config-File kann nicht gelesen werden." << std::endl;
     checkConfigNumbers(settings, camera, std::cout);
+    // The command line counts as CONFIG.txt for this run.
     applyOverrides(options, settings);
+    keepPlayerSettings(*context, options.mode == CommandLine::Mode::Play);
     camera.updateVectors();
 
     Window window;
     if (!window.start()) murk::fatalError("GLFW failed");
     const Window::Size screen = window.largestSize(settings.windowed);
+    context->windowSizes = window.modes();
     fitWindowToScreen(settings, screen.width, screen.height, std::cout);
     switch (window.open(settings.width, settings.height, settings.windowed, settings.refreshRate)) {
     case Window::OpenResult::GlfwFailed: murk::fatalError("GLFW failed");

@@ -20,6 +20,7 @@ struct Channel {
     bool loop = false;
     bool expired = false; // a one-shot that has played to its end
     float volume = 1.0f;
+    float scale = 1.0f;  // the player's volume for it
     double played = 0.0; // seconds into the sound, counted only when nothing mixes
     // What OpenAL was last told: the game repeats the same values every
     // frame, and each call costs a lock and, on a playing source, an update.
@@ -129,7 +130,7 @@ struct SoundManager::Impl {
 
     void applyGain(Channel& channel) const
     {
-        const float gain = muted ? 0.0f : channel.volume;
+        const float gain = muted ? 0.0f : channel.volume * channel.scale;
         if (gain == channel.sentGain)
             return;
         alSourcef(channel.source, AL_GAIN, gain);
@@ -297,6 +298,14 @@ void SoundManager::pause(int id)
 {
     if (Channel* channel = impl->live(id))
         impl->setState(*channel, AL_PAUSED);
+}
+
+void SoundManager::setVolumeScale(int id, float scale)
+{
+    if (Channel* channel = impl->playable(id)) {
+        channel->scale = clampVolume(scale);
+        impl->applyGain(*channel);
+    }
 }
 
 void SoundManager::setMuteAll(bool mute)

@@ -41,6 +41,9 @@ public:
     // up to minDistance, then minDistance / distance, no quieter beyond maxDistance.
     void play3D(int id, float minDistance, float maxDistance, float volume);
     void pause(int id);
+    // The player's volume for this sound (clamped to 0..1): every play's
+    // volume is multiplied by it. 1, the start, plays the volume as given.
+    void setVolumeScale(int id, float scale);
     // Muting silences without pausing: muted channels keep advancing.
     void setMuteAll(bool mute);
     // Holds every playing channel where it is (the game's pause), and starts

@@ -15,25 +15,31 @@ struct Controls {
     // reads pressed but not held, so a key that acts on release still acts.
     std::bitset<Key::Last + 1> held;
     bool lightButton = false;  // left mouse button
+    std::bitset<MouseButton::Count> buttons;  // every button; the left one reads as lightButton
     double cursorX = 0.0;      // window pixels, origin top left
     double cursorY = 0.0;
     bool padConnected = false;
     GamepadState pad;  // zero when no pad answers
     bool focused = true;  // the window has the keyboard focus
 
-    bool keyDown(int key) const { return key >= 0 && key <= Key::Last && pressed[static_cast<std::size_t>(key)]; }
-    bool keyHeld(int key) const { return key >= 0 && key <= Key::Last && held[static_cast<std::size_t>(key)]; }
+    // A key code or a mouse button's code (MouseButton::code); a button is
+    // read once, so it reads the same both ways.
+    bool keyDown(int code) const { return code <= Key::Last ? key(pressed, code) : button(code); }
+    bool keyHeld(int code) const { return code <= Key::Last ? key(held, code) : button(code); }
+
+private:
+    static bool key(const std::bitset<Key::Last + 1>& keys, int code) {
+        return code >= 0 && keys[static_cast<std::size_t>(code)];
+    }
+    bool button(int code) const {
+        const int b = code - MouseButton::firstCode;
+        if (b == MouseButton::Left) return lightButton;
+        return b > 0 && b < MouseButton::Count && buttons[static_cast<std::size_t>(b)];
+    }
 };
 
-// The keys the game knows, in the order they are read.
-inline constexpr int gameKeys[] = {Key::W,  Key::A,  Key::S,  Key::D,  Key::LeftControl, Key::Space,
-                                   Key::E,  Key::P, Key::Escape, Key::F1, Key::F2, Key::F3, Key::F4,
-                                   Key::F5, Key::F8, Key::F9, Key::F12,
-                                   // Picture and mouse settings in play.
-                                   Key::F6, Key::F7, Key::Minus, Key::Equal, Key::F10};
-
-// Reads every game key twice, the left mouse button, the cursor, pad 0 and
-// the focus.
+// Reads every key twice (any key can be bound, and any resumes a pause),
+// every mouse button once, the cursor, pad 0 and the focus.
 Controls readControls(InputSource& input);
 
 // The clock of one frame: read once, so every step of the frame (and a

@@ -15,10 +15,21 @@ constexpr int Equal = 61;
 constexpr int A = 65;
 constexpr int D = 68;
 constexpr int E = 69;
+constexpr int H = 72;
+constexpr int O = 79;
 constexpr int P = 80;
+constexpr int Q = 81;
 constexpr int S = 83;
 constexpr int W = 87;
+constexpr int X = 88;
 constexpr int Escape = 256;
+constexpr int Enter = 257;
+constexpr int Tab = 258;
+constexpr int Backspace = 259;
+constexpr int Right = 262;
+constexpr int Left = 263;
+constexpr int Down = 264;
+constexpr int Up = 265;
 constexpr int F1 = 290;
 constexpr int F2 = 291;
 constexpr int F3 = 292;
@@ -30,7 +41,13 @@ constexpr int F8 = 297;
 constexpr int F9 = 298;
 constexpr int F10 = 299;
 constexpr int F12 = 301;
+constexpr int F25 = 314;
+constexpr int KeypadEnter = 335;
+constexpr int LeftShift = 340;
 constexpr int LeftControl = 341;
+constexpr int LeftAlt = 342;
+constexpr int RightShift = 344;
+constexpr int RightAlt = 346;
 constexpr int First = 32;  // lowest valid code
 constexpr int Last = 348;  // highest valid code
 }  // namespace Key
@@ -38,8 +55,16 @@ constexpr int Last = 348;  // highest valid code
 namespace MouseButton {
 constexpr int Left = 0;
 constexpr int Right = 1;
+constexpr int Middle = 2;
 constexpr int Count = 8;
+// Mouse buttons as codes after the keys', so a binding or a latch can name
+// either one.
+constexpr int firstCode = Key::Last + 1;
+constexpr int code(int button) { return firstCode + button; }
 }  // namespace MouseButton
+
+// Every key code and every mouse button's code.
+constexpr int inputCodeCount = MouseButton::firstCode + MouseButton::Count;
 
 // Game-pad state in the XInput layout, so the rules read the same numbers a
 // Windows pad would give.

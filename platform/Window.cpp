@@ -28,6 +28,36 @@ Window::Size Window::largestSize(bool windowed) const {
     return largest;
 }
 
+std::vector<Window::Size> Window::modes() const {
+    GLFWmonitor* monitor = glfwRunning ? glfwGetPrimaryMonitor() : nullptr;
+    std::vector<Size> sizes;
+    int count = 0;
+    const GLFWvidmode* found = monitor != nullptr ? glfwGetVideoModes(monitor, &count) : nullptr;
+    for (int i = 0; found != nullptr && i < count; ++i) {
+        const Size size{found[i].width, found[i].height};
+        const bool known = std::any_of(sizes.begin(), sizes.end(), [&](const Size& s) {
+            return s.width == size.width && s.height == size.height;
+        });
+        if (!known) sizes.push_back(size);
+    }
+    std::sort(sizes.begin(), sizes.end(),
+              [](const Size& a, const Size& b) { return a.width * a.height < b.width * b.height; });
+    return sizes;
+}
+
+void Window::setMode(bool fullScreen, int width, int height, int refreshRate) {
+    if (window == nullptr) return;
+    GLFWmonitor* monitor = fullScreen ? glfwGetPrimaryMonitor() : nullptr;
+    if (fullScreen && monitor == nullptr) return;
+    if (!fullScreen && !this->fullScreen()) {
+        glfwSetWindowSize(window, width, height);
+        return;
+    }
+    glfwSetWindowMonitor(window, monitor, 0, 0, width, height, refreshRate);
+}
+
+bool Window::fullScreen() const { return window != nullptr && glfwGetWindowMonitor(window) != nullptr; }
+
 Window::OpenResult Window::open(int width, int height, bool windowed, int refreshRate) {
     if (!start()) return OpenResult::GlfwFailed;
 

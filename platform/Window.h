@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct GLFWwindow;
 
@@ -26,10 +27,18 @@ public:
     // (the desktop) for a window, its largest mode for full screen. 0 x 0
     // before start() or without a monitor.
     Size largestSize(bool windowed) const;
+    // The primary monitor's modes, each size once, smallest first; empty
+    // before start() or without a monitor.
+    std::vector<Size> modes() const;
     // start() unless done, the context hints, then a window titled
     // "Murkhaven", full screen on the primary monitor unless windowed. On
     // NoWindow GLFW has already been terminated. On Ok the context is current.
     OpenResult open(int width, int height, bool windowed, int refreshRate);
+
+    // Full screen on the primary monitor at this size (a mode of it), or a
+    // window of this size.
+    void setMode(bool fullScreen, int width, int height, int refreshRate);
+    bool fullScreen() const;
 
     bool shouldClose() const;
     void pollEvents();

@@ -22,6 +22,28 @@ struct SpotLight {
     glm::vec3 up{1.0f, 0.0f, 0.0f};  // up of the light's view
 };
 
+// One row of a menu as it reads on screen.
+struct MenuRow {
+    std::string label;
+    std::string value;
+    float fill = -1.0f;        // a slider's place, 0..1; negative: no slider
+    bool calibration = false;  // the brightness: a symbol that should be only just visible
+};
+
+// A menu over the frame: the pause menu or the options.
+struct MenuView {
+    enum class Kind { None, Pause, Options };
+    Kind kind = Kind::None;
+    std::string title;
+    std::vector<MenuRow> rows;
+    int rowsPerColumn = 1;
+    int selected = 0;
+    std::string hint;     // under the rows: the keys, or the last thing said
+    bool pointer = false; // the mouse was used last: draw it at the cursor
+    float pointerX = 0.0f;
+    float pointerY = 0.0f;
+};
+
 // Everything the renderer needs to draw one frame, built by the game after
 // its update. The renderer only reads it.
 struct FrameView {
@@ -62,4 +84,8 @@ struct FrameView {
     // pause.
     std::vector<std::string> subtitles;
     bool paused = false;
+    std::string notice;  // a changed setting or "saved", at the top; empty: none
+    MenuView menu;
+    float subtitleScale = 1.0f;  // of the usual letter height
+    std::string screenNote;      // over the title and end screens: calm mode, the options key
 };

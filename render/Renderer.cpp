@@ -13,6 +13,7 @@
 #include "render/Hud.h"
 #include "render/TextRenderer.h"
 #include "render/Light.h"
+#include "render/MenuScreen.h"
 #include "render/LightReach.h"
 #include "render/PostProcess.h"
 #include "render/Projection.h"
@@ -826,9 +827,11 @@ void Renderer::present(const FrameView& view) {
     glUniform1f(named(program, "brightness"), view.brightness);
     screenQuad->draw();
     glEnable(GL_DEPTH_TEST);
-    if (hudShown(view.screen)) drawHud(view);
-    text->drawBottom(view.subtitles, view.width, view.height);
-    if (view.paused) text->drawCentre("Paused", view.width, view.height);
+    if (hudShown(view.screen) && view.menu.kind != MenuView::Kind::Options) drawHud(view);
+    text->drawBottom(view.subtitles, view.width, view.height, view.subtitleScale);
+    drawScreenNote(*text, view.screenNote, view.width, view.height);
+    drawMenu(*text, view.menu, view.brightness, view.width, view.height);
+    drawNotice(*text, view.notice, view.width, view.height);
 }
 
 void Renderer::drawHud(const FrameView& view) {

@@ -34,14 +34,19 @@ void main() {
 const char* const fragmentSource = R"(#version 330 core
 in vec2 uv;
 uniform sampler2D glyphs;
+uniform vec4 textColour;
+uniform vec4 bandColour;
 out vec4 colour;
 void main() {
     if (uv.x < 0.0) {
-        colour = vec4(0.0, 0.0, 0.0, 0.62);
+        colour = bandColour;
     } else {
-        colour = vec4(1.0, 0.96, 0.86, texture(glyphs, uv).r);
+        colour = vec4(textColour.rgb, textColour.a * texture(glyphs, uv).r);
     }
 })";
+
+constexpr TextRenderer::Colour subtitleText{1.0f, 0.96f, 0.86f, 1.0f};
+constexpr TextRenderer::Colour subtitleBand{0.0f, 0.0f, 0.0f, 0.62f};
 
 GLuint compile(GLenum type, const char* source) {
     const GLuint shader = glCreateShader(type);
@@ -259,9 +264,9 @@ TextRenderer::Layout TextRenderer::layout(const std::vector<std::string>& lines,
     return out;
 }
 
-void TextRenderer::drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight) {
+void TextRenderer::drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight, float scale) {
     const auto h = static_cast<float>(windowHeight);
-    drawLines(lines, h * 0.06f, std::clamp(h / 20.0f, 14.0f, 64.0f), windowWidth, windowHeight);
+    drawLines(lines, h * 0.06f, std::clamp(h / 20.0f, 14.0f, 64.0f) * scale, windowWidth, windowHeight);
 }
 
 void TextRenderer::drawCentre(const std::string& text, int windowWidth, int windowHeight) {
@@ -305,6 +310,48 @@ void TextRenderer::drawLines(const std::vector<std::string>& lines, float bottom
         }
     }
 
+    submit(corners, subtitleText, subtitleBand);
+}
+
+void TextRenderer::drawText(const std::string& text, float x, float top, float size, const Colour& colour, Align align,
+                            int windowWidth, int windowHeight) {
+    if (!ok() || text.empty() || windowWidth <= 0 || windowHeight <= 0) return;
+    const auto W = static_cast<float>(windowWidth);
+    const auto H = static_cast<float>(windowHeight);
+    const float scale = size / lineHeight;
+    const float wide = width(text) * scale;
+    float pen = align == Align::Left ? x : align == Align::Centre ? x - wide / 2 : x - wide;
+    const float baseline = H - top - ascender * scale;
+    std::vector<float> corners;
+    for (const char32_t c : decodeUtf8(text)) {
+        const Glyph& g = glyph(c);
+        const float x0 = pen + g.left * scale;
+        const float glyphTop = baseline + g.top * scale;
+        if (g.w > 0) {
+            const float gx0 = 2 * x0 / W - 1, gx1 = 2 * (x0 + g.w * scale) / W - 1;
+            const float gy0 = 2 * (glyphTop - g.h * scale) / H - 1, gy1 = 2 * glyphTop / H - 1;
+            const float q[24] = {gx0, gy0, g.u0, g.v1, gx1, gy0, g.u1, g.v1, gx1, gy1, g.u1, g.v0,
+                                 gx0, gy0, g.u0, g.v1, gx1, gy1, g.u1, g.v0, gx0, gy1, g.u0, g.v0};
+            corners.insert(corners.end(), q, q + 24);
+        }
+        pen += g.advance * scale;
+    }
+    submit(corners, colour, colour);
+}
+
+void TextRenderer::drawBox(float left, float top, float right, float bottom, const Colour& colour, int windowWidth,
+                           int windowHeight) {
+    if (!ok() || windowWidth <= 0 || windowHeight <= 0) return;
+    const auto W = static_cast<float>(windowWidth);
+    const auto H = static_cast<float>(windowHeight);
+    const float x0 = 2 * left / W - 1, x1 = 2 * right / W - 1, y0 = 1 - 2 * bottom / H, y1 = 1 - 2 * top / H;
+    const std::vector<float> corners = {x0, y0, -1, 0, x1, y0, -1, 0, x1, y1, -1, 0,
+                                        x0, y0, -1, 0, x1, y1, -1, 0, x0, y1, -1, 0};
+    submit(corners, colour, colour);
+}
+
+void TextRenderer::submit(const std::vector<float>& corners, const Colour& text, const Colour& band) {
+    if (corners.empty()) return;
     const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
     const GLboolean blend = glIsEnabled(GL_BLEND);
     const GLboolean cull = glIsEnabled(GL_CULL_FACE);
@@ -317,6 +364,8 @@ void TextRenderer::drawLines(const std::vector<std::string>& lines, float bottom
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, atlas);
     glUniform1i(glGetUniformLocation(program, "glyphs"), 0);
+    glUniform4f(glGetUniformLocation(program, "textColour"), text.r, text.g, text.b, text.a);
+    glUniform4f(glGetUniformLocation(program, "bandColour"), band.r, band.g, band.b, band.a);
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(float)), corners.data(),

@@ -29,7 +29,12 @@ public:
 
     bool ok() const { return atlas != 0; }
 
-    // Width of `text` in atlas pixels.
+    struct Colour {
+        float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
+    };
+    enum class Align { Left, Centre, Right };
+
+    // Width of `text` in atlas pixels, and drawn `size` pixels high.
     float width(const std::string& text) const;
     float width(const std::u32string& text) const;
     bool hasGlyph(char32_t c) const { return glyphs.count(c) != 0; }
@@ -44,9 +49,19 @@ public:
     Layout layout(const std::vector<std::string>& lines, float size, int windowWidth) const;
     static constexpr int maxRowsPerLine = 3;
     // Bottom centre, one line above another, the last line lowest.
-    void drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight);
+    float width(const std::string& text, float size) const { return width(text) * size / lineHeight; }
+    // Bottom centre, one line above another, the last line lowest; scale
+    // multiplies the usual letter height.
+    void drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight, float scale = 1.0f);
     // One line in the middle of the window.
     void drawCentre(const std::string& text, int windowWidth, int windowHeight);
+    // One line, `size` window pixels high, its top `top` pixels below the
+    // window's top and starting, centred on or ending at x.
+    void drawText(const std::string& text, float x, float top, float size, const Colour& colour, Align align,
+                  int windowWidth, int windowHeight);
+    // A plain rectangle, window pixels from the top left.
+    void drawBox(float left, float top, float right, float bottom, const Colour& colour, int windowWidth,
+                 int windowHeight);
 
     static constexpr int atlasPixels = 48;  // glyph height the atlas is drawn at
 
@@ -60,6 +75,8 @@ private:
     void drawLines(const std::vector<std::string>& lines, float bottom, float size, int windowWidth,
                    int windowHeight);
     const Glyph& glyph(char32_t c) const;
+    // Draws the quads of `corners`: glyphs in `text`, bands in `band`.
+    void submit(const std::vector<float>& corners, const Colour& text, const Colour& band);
 
     std::unordered_map<char32_t, Glyph> glyphs;
     Glyph replacement;  // for what the atlas lacks

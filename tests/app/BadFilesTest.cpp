@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/DemoSession.h"
+#include "app/PlayerSettings.h"
 #include "app/SettingsCheck.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
@@ -25,6 +26,7 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,7 +106,7 @@ std::vector<std::string> settingsOf(const Settings& s, const Camera& c) {
     return out;
 }
 
-enum class Kind { Config, Scene, Model, Image, Sound, Demo };
+enum class Kind { Config, Scene, Model, Image, Sound, Demo, Settings };
 
 // All rows run in one scratch copy of data/, as the game runs in its own.
 class BadFiles : public ::testing::Test {
@@ -187,7 +189,17 @@ protected:
             sounds.update(0.05);
             const bool playing = sounds.isPlaying(id);
             console << (playing ? "plays" : "silent");
-        } else {
+        } else if (kind == Kind::Settings) {
+            Settings settings, shipped;
+            Camera camera, shippedCamera;
+            applyConfigDefaults(shipped, shippedCamera);
+            applyConfigDefaults(settings, camera);
+            const std::string report = playerSettings::load(file, settings, camera);
+            std::string changed = playerSettings::text(settings, camera, shipped, shippedCamera);
+            changed.erase(0, changed.find("\n", changed.find("version")) + 1);
+            std::replace(changed.begin(), changed.end(), '\n', ',');
+            console << report << (report.empty() ? "" : "\n") << (changed.empty() ? "as shipped" : changed);
+        } else if (kind == Kind::Demo) {
             CommandLine options;
             options.mode = CommandLine::Mode::Replay;
             options.demoPath = file;
@@ -295,12 +307,26 @@ TEST_F(BadFiles, EachReaderSaysWhatIsWrongAndFallsBack) {
          "plays"},
         {Sound, "cut short", firstThird(data / "Assets/Sounds/enemy_rawr.wav"), "plays"},
 
+        {Settings, "missing", std::nullopt, "as shipped"},
+        {Settings, "empty", "", "settings file settings.txt: empty; CONFIG.txt's values stand\nas shipped"},
+        {Settings, "garbage", garbage(4096), "settings file settings.txt: 25 lines left out (line 1 \"????C??g\\???HYn*????D?????K7????,?E8???p\"), read the rest\nas shipped"},
+        {Settings, "bad lines among good ones",
+         "version = 1\nmaster volume = 50\nmusic volume = loud\nfield of view = 300\nkey use = F5\r\nkey pause = Q\r\n"
+         "mouse speed = 1e-3x\nhead bob\n",
+         "settings file settings.txt: 5 lines left out (line 3 \"music volume = loud\"), read the rest\n"
+         "master volume = 50,key pause = Q,"},
+        {Settings, "from a newer build", "# later\nversion = 7\ncalm mode = TRUE\nsparkles = TRUE\n",
+         "settings file settings.txt: from a newer build (version 7), 1 line left out (line 4 \"sparkles = TRUE\"), "
+         "read the rest\ncalm mode = TRUE,"},
+        {Settings, "larger than any the game writes", "calm mode = TRUE\n" + std::string(70000, '#') + "\n",
+         "settings file settings.txt: only its first 64 KiB read\ncalm mode = TRUE,"},
+
         {Demo, "missing", std::nullopt, "demo bad.mdemo: cannot open bad.mdemo"},
         {Demo, "no frames", noFrames, "demo bad.mdemo: no frames"},
         {Demo, "a FIFO", fifo, "demo bad.mdemo: not a regular file"},
     };
     const char* const usual[] = {"CONFIG.txt", "SCENE.txt", "Assets/Models/bad.obj", "Assets/Textures/bad.png",
-                                 "Assets/Sounds/bad.wav", "bad.mdemo"};
+                                 "Assets/Sounds/bad.wav", "bad.mdemo", "settings.txt"};
     for (const Row& row : rows) {
         const std::string file = row.file.empty() ? usual[static_cast<int>(row.kind)] : row.file;
         SCOPED_TRACE(file + ": " + row.damage);

@@ -10,6 +10,7 @@
 #include "app/Frame.h"
 #include "app/GameRules.h"
 #include "app/GameSetup.h"
+#include "app/PlayerSettings.h"
 #include "app/Subtitles.h"
 #include "audio/SoundManager.h"
 #include "physics/PhysicsWorld.h"
@@ -43,7 +44,11 @@ protected:
         g.settings.brightness = 1.0f;
         g.collectedPickups.clear();
         g.latches = KeyLatches{};
-        g.paused = g.pauseKeyDown = false;
+        g.paused = g.pauseKeyDown = g.optionsOpen = g.quitAsked = false;
+        g.settings.keys = KeyBindings{};
+        g.settings.calm = false;
+        g.settings.headBob = true;
+        g.settings.fieldOfView = 60;
         g.showFps = g.wireframe = g.transparency = false;
         g.frustum.enabled = true;
         g.world->samplingQuality = 1;
@@ -263,27 +268,33 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
     EXPECT_EQ(frameView(game()).pickupFlash, 0.0f);  // gone, and E with none held starts none
 }
 
-// F6/F7 brightness with its bar for two seconds, '-' and '=' mouse speed, F10 keeps them.
+// F6/F7 brightness with its bar for two seconds, '-' and '=' mouse speed,
+// each said on screen; F10 keeps them in the player's settings file.
 TEST_F(Frame, SettingKeysInPlayAndF10KeepsThem) {
     play();
     GameContext& g = game();
     const float speed = g.camera.mouseSpeed;
+    g.configSettings = g.settings;
+    g.configCamera = g.camera;
     for (const int key : {Key::Equal, Key::Equal, Key::Minus, Key::F6, Key::F6, Key::F7}) frame(tapped(key));
     EXPECT_FLOAT_EQ(g.camera.mouseSpeed, speed * 1.25f);
     EXPECT_FLOAT_EQ(frameView(g).brightness, 0.9f);
     EXPECT_FLOAT_EQ(frameView(g).brightnessShown, 2.0f);
+    EXPECT_EQ(frameView(g).notice, "Brightness 0.9");
     for (int i = 0; i < 20; ++i) frame(keys({}));
     EXPECT_EQ(frameView(g).brightnessShown, 0.0f);
+    EXPECT_EQ(frameView(g).notice, "");
 
-    const std::string copy = testing::TempDir() + "frame-config.txt";
-    std::filesystem::copy_file("CONFIG.txt", copy, std::filesystem::copy_options::overwrite_existing);
-    g.configPath = copy;
+    g.settingsPath = testing::TempDir() + "frame-settings.txt";
+    std::filesystem::remove(g.settingsPath);
     frame(tapped(Key::F10));
-    Settings settings;
-    Camera read;
-    ASSERT_TRUE(loadConfig(copy, settings, read));
+    EXPECT_EQ(frameView(g).notice, "Settings saved");
+    Settings settings = g.configSettings;
+    Camera read = g.configCamera;
+    EXPECT_EQ(playerSettings::load(g.settingsPath, settings, read), "");
     EXPECT_FLOAT_EQ(read.mouseSpeed, g.camera.mouseSpeed);
     EXPECT_FLOAT_EQ(settings.brightness, 0.9f);
+    g.settingsPath.clear();
 }
 
 TEST_F(Frame, FunctionKeysSwitchOnReleaseAndTheTitleSaysSo) {
@@ -364,6 +375,71 @@ TEST_F(Frame, APauseHoldsTheGameAndItsSoundsUntilAFreshPress) {
     EXPECT_NEAR(game().lamp.direction.x, 0.25f * std::sin(before + 0.1), 1e-5);
     EXPECT_NEAR(game().lampUp.y, 0.25f * std::sin(before + 0.1), 1e-5);
     EXPECT_TRUE(sounds.isPlaying(game().sounds.ambienceMusic));
+}
+
+// The pause menu: x, q and Shift resume like any key; arrows and Enter open
+// the options, whose changes apply at once; Escape leaves them; Quit quits.
+// A pause key held as a game starts does not pause it.
+TEST_F(Frame, ThePauseMenuResumesOnAnyOtherKeyAndLeadsToTheOptions) {
+    GameContext& g = game();
+    frame(keys({Key::P}));
+    frame(keys({Key::P, Key::Space}));
+    EXPECT_TRUE(frame(keys({Key::P})));
+    EXPECT_FALSE(g.paused);
+    frame(keys({}));
+    for (const int key : {Key::X, Key::Q, Key::LeftShift}) {
+        frame(tapped(Key::P));
+        EXPECT_TRUE(g.paused);
+        EXPECT_EQ(frameView(g).menu.kind, MenuView::Kind::Pause);
+        frame(tapped(key));
+        EXPECT_FALSE(g.paused) << key;
+    }
+    frame(tapped(Key::P));
+    for (const int key : {Key::Down, Key::Enter, Key::Right, Key::Down, Key::Down, Key::Down, Key::Left})
+        frame(tapped(key));
+    EXPECT_TRUE(g.optionsOpen);
+    EXPECT_EQ(frameView(g).menu.kind, MenuView::Kind::Options);
+    EXPECT_EQ(g.appliedVolumes, (Volumes{100, 100, 100, 95}));  // Right held at most, Left took five
+    frame(tapped(Key::Escape));
+    EXPECT_FALSE(g.optionsOpen);
+    EXPECT_TRUE(g.paused);
+    for (const int key : {Key::Up, Key::Up, Key::Enter}) frame(tapped(key));
+    EXPECT_TRUE(g.quitAsked);
+    g.settings.volumes = Volumes{};
+}
+
+// Bound keys move their actions; calm mode halves the rise of fear; the head
+// bob stays flat when off; the field of view reaches the projection and the culling.
+TEST_F(Frame, BindingsCalmModeHeadBobAndFieldOfView) {
+    play();
+    GameContext& g = game();
+    Camera& camera = g.camera;
+    g.settings.keys.codes[static_cast<std::size_t>(Action::Forward)] = Key::Up;
+    g.settings.keys.codes[static_cast<std::size_t>(Action::Light)] = MouseButton::code(MouseButton::Right);
+    const glm::vec3 start = camera.position;
+    frame(keys({Key::W}, true));
+    EXPECT_EQ(camera.position, start);
+    EXPECT_FALSE(camera.moving);
+    Controls right = keys({Key::Up});
+    right.buttons.set(MouseButton::Right);
+    frame(right);
+    EXPECT_TRUE(camera.moving);
+    EXPECT_LT(camera.energy, 100.0f);  // the light is on the right button now
+
+    for (const bool calm : {false, true}) {
+        g.settings.calm = calm;
+        camera.fear = 10.0f;
+        frame(keys({}));
+        EXPECT_FLOAT_EQ(camera.fear, calm ? 10.375f : 10.75f);
+    }
+    g.settings.headBob = false;
+    for (int i = 0; i < 5; ++i) frame(keys({Key::Up}), 0.13);
+    EXPECT_EQ(camera.bobOffset, 0.0f);
+
+    g.settings.fieldOfView = 90;
+    frame(keys({}));
+    EXPECT_FLOAT_EQ(frameView(g).fieldOfView, 1.5707964f);
+    EXPECT_FLOAT_EQ(g.frustum.angle, 1.5707964f);
 }
 
 TEST_F(Frame, SubtitlesShowWhileTheirSoundPlays) {

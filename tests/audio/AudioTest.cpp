@@ -162,17 +162,20 @@ TEST_F(Mix, PauseAndPlayKeepTheSoundsPlace) {
     EXPECT_NEAR(sounds.playbackOffset(id), pausedAt + 0.2, 0.01);
 }
 
-TEST_F(Mix, VolumeIsClampedAndMuteSilencesWhileTimeGoesOn) {
+TEST_F(Mix, VolumeAndThePlayersScaleAreClampedAndMuteSilencesWhileTimeGoesOn) {
     const int id = load("music.wav", false, true, {.frames = 3 * 44100});
     sounds.play(id, 1.0f);
     const double full = level();
-    const struct { float volume; bool mute; double ratio; } table[] = {
+    // scale: the player's volume for the sound, which multiplies every play's
+    const struct { float volume; bool mute; double ratio; float scale = 1.0f; } table[] = {
         {0.25f, false, 0.25}, {7.0f, false, 1.0}, {std::nanf(""), false, 0.0}, // after a loud row: OpenAL
         {-3.0f, false, 0.0}, // would keep the last gain where NaN reached it
         {0.4f, true, 0.0}, {0.8f, true, 0.0}, {0.5f, false, 0.5}, // playing while muted sets the volume for later
+        {0.5f, false, 0.25, 0.5f}, {1.0f, false, 0.0, 0.0f}, {1.0f, false, 1.0, 3.0f},
     };
     for (const auto& t : table) {
         SCOPED_TRACE(t.volume);
+        sounds.setVolumeScale(id, t.scale);
         sounds.play(id, t.volume);
         sounds.setMuteAll(t.mute);
         const double before = sounds.playbackOffset(id);

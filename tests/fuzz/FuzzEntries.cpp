@@ -2,6 +2,7 @@
 
 #include "app/Camera.h"
 #include "app/Config.h"
+#include "app/PlayerSettings.h"
 #include "scene/ModelImporter.h"
 #include "scene/SceneFile.h"
 
@@ -47,6 +48,18 @@ void config(const std::uint8_t* data, std::size_t size) {
         require(configBool(line) == (line == "TRUE"));
     }
     camera.updateVectors();
+
+    // The same bytes as the player's settings file: what it keeps of them
+    // reads back to the very same settings.
+    Settings base, own, read;
+    Camera baseCamera, ownCamera, readCamera;
+    applyConfigDefaults(base, baseCamera);
+    applyConfigDefaults(own, ownCamera);
+    applyConfigDefaults(read, readCamera);
+    (void)playerSettings::apply(text(data, size), own, ownCamera);
+    const std::string kept = playerSettings::text(own, ownCamera, base, baseCamera);
+    require(playerSettings::apply(kept, read, readCamera).empty());
+    require(playerSettings::text(read, readCamera, base, baseCamera) == kept);
 }
 
 void scene(const std::uint8_t* data, std::size_t size) {

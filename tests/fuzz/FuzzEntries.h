@@ -9,7 +9,8 @@
 namespace murk::fuzz {
 
 // CONFIG.txt text through the config reader; the settings must come out in
-// range where the reader promises it.
+// range where the reader promises it. The same bytes as the player's
+// settings file: what is kept of them must read back the same.
 void config(const std::uint8_t* data, std::size_t size);
 
 // SCENE.txt text through the scene-file reader; the six lists stay parallel.
