@@ -84,7 +84,7 @@ Left mouse button
 Left Ctrl
 E
 Space
-P
+P  /  O
 F6  /  F7
 -  /  =
 F10
@@ -100,10 +100,10 @@ flashlight on while held
 crouch
 use a remnant: refill the light
 start, play again
-pause
+pause  /  options
 darker  /  brighter
 mouse slower  /  faster
-save brightness and mouse speed
+save the settings now
 screenshot
 help on / off
 frame rate in the title  /  wireframe
