@@ -80,8 +80,12 @@ std::string findDataFolder(const std::string& executable) {
     // The binary's own path, even when it was started through $PATH.
     fs::path binary = fs::read_symlink("/proc/self/exe", error);
     if (error) binary = fs::absolute(executable, error);
-    const fs::path beside = binary.parent_path().parent_path() / "share" / "murkhaven";
-    if (holdsLevel(beside)) return beside.string();
+    // Relative to the binary, so a moved installation still finds its data:
+    // Debian's games layout first, then the plain one of older installs.
+    const fs::path prefix = binary.parent_path().parent_path();
+    for (const fs::path& beside : {prefix / "share" / "games" / "murkhaven", prefix / "share" / "murkhaven"}) {
+        if (holdsLevel(beside)) return beside.string();
+    }
 #ifdef MURK_INSTALL_DATA_DIR
     if (holdsLevel(MURK_INSTALL_DATA_DIR)) return MURK_INSTALL_DATA_DIR;
 #endif

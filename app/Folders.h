@@ -9,8 +9,9 @@
 namespace folders {
 
 // The folder that holds SCENE.txt: the working directory when it does,
-// else share/murkhaven beside the binary's prefix (executable/../share/
-// murkhaven), else the one the build was installed to. Empty when none does.
+// else share/games/murkhaven or share/murkhaven beside the binary's prefix
+// (executable/../share/...), else the one the build was installed to.
+// Empty when none does.
 std::string findDataFolder(const std::string& executable);
 
 // Whether a file can be made in `folder`.

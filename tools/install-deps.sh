@@ -9,8 +9,8 @@ packages=(
   libbullet-dev libopenal-dev libsndfile1-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri xdotool
-  # the Debian package and its menu entry
-  dpkg-dev desktop-file-utils
+  # the Debian package, its menu entry, its checker, manual page and AppStream data
+  dpkg-dev desktop-file-utils lintian man-db appstream
   # the screens and HUD image (tools/make-screens.sh)
   imagemagick fonts-urw-base35
   # fuzzing (libFuzzer) and readable sanitizer reports
