@@ -82,6 +82,8 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera) {
         case configLine::subtitles: settings.subtitles = configBool(value); break;
         case configLine::brightness: settings.brightness = configFloat(value); break;
         case configLine::invertY: settings.invertY = camera.invertY = configBool(value); break;
+        case configLine::renderScale: settings.renderScale = configFloat(value); break;
+        case configLine::targetFps: settings.targetFps = configInt(value); break;
         default: break;  // lines without a setting
         }
     }
@@ -128,7 +130,7 @@ std::string rewriteConfig(const std::string& text, const SavedSettings& values) 
         start = end == std::string::npos ? text.size() : end + 1;
     }
     if (!lines.empty() && lines.back().back() != '\n') lines.back() += '\n';
-    if (lines.size() < static_cast<std::size_t>(configLineCount)) lines.resize(configLineCount, "\n");
+    if (lines.size() < static_cast<std::size_t>(configLine::invertY)) lines.resize(configLine::invertY, "\n");
     for (const auto& entry : saved) {
         std::string& line = lines[static_cast<std::size_t>(entry.line - 1)];
         const std::string::size_type at = line.find(" = ");

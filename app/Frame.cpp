@@ -370,6 +370,7 @@ FrameView frameView(const GameContext& context) {
     view.fieldOfView = context.fieldOfView;
     view.width = context.settings.width;
     view.height = context.settings.height;
+    view.renderScale = context.settings.renderScale;
     view.objects = &context.sceneObjects;
     view.frustum = &context.frustum;
     view.flashlight = context.flashlight;

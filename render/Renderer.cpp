@@ -206,6 +206,9 @@ struct Renderer::Programs {
     // which have the window's size, where filtering a texel centre only
     // costs time.
     std::unique_ptr<ShaderProgram> ownTexelScreen;
+    // The scene's images drawn at a render scale below 1, filtered up to the
+    // window, without and with the brightness curve.
+    std::unique_ptr<ShaderProgram> scaledScreen, scaledCurveScreen;
     // Lays down the scene's depth before it is lit.
     std::unique_ptr<ShaderProgram> depth;
     // "default" without the flashlight, without the lamp, without both.
@@ -567,6 +570,10 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     programs->plainScreen = std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN");
     programs->ownTexelScreen =
         std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN\n#define OWN_TEXEL");
+    programs->scaledScreen =
+        std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN\n#define SCALED");
+    programs->scaledCurveScreen =
+        std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define SCALED");
     litPartQueries = std::make_unique<LitPartQueries>(programs->depth.get());
     const auto variant = [](const char* defines) {
         return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
@@ -608,8 +615,15 @@ void Renderer::draw(const FrameView& view) {
         lights[l]->cutOff = spots[l]->cutOff;
         lights[l]->intensity = spots[l]->intensity;
     }
+    // The eye's matrices keep the window's shape; the 3-D passes draw into
+    // the scaled part of their targets, as if that were the window.
     const FrameMatrices m = frameMatrices(view, *lights[0], *lights[1]);
-    ScenePass pass(view, m, *this, counts);
+    const PixelRect drawn = scaledView(view.width, view.height, view.renderScale);
+    FrameView scaled = view;
+    scaled.width = drawn.width;
+    scaled.height = drawn.height;
+    postProcess->setDrawnSize(drawn.width, drawn.height);
+    ScenePass pass(scaled, m, *this, counts);
     if (shortcuts.unreachedLightsLeftOut) pass.leaveOutUnreachedLights();
     const bool depthFirst = shortcuts.depthFirst && !view.wireframe;
     // Splitting a draw by screen area needs the depth pass's stencil.
@@ -618,22 +632,21 @@ void Renderer::draw(const FrameView& view) {
     litPartQueries->asked[0] = litPartQueries->asked[1] = false;
     {
         GpuScope scope(gpuTimer, GpuPass::Scene);
-        beginScene(view, m, depthFirst);
-        if (byScreenArea) askWhetherLitPartsShow(view, m, use);
+        beginScene(scaled, m, depthFirst);
+        if (byScreenArea) askWhetherLitPartsShow(scaled, m, use);
     }
-    shadowPasses(view, use);
+    shadowPasses(scaled, use);
     {
         GpuScope scope(gpuTimer, GpuPass::Scene);
-        scenePass(view, pass, depthFirst, byScreenArea);
+        scenePass(scaled, pass, depthFirst, byScreenArea);
     }
     {
         GpuScope scope(gpuTimer, GpuPass::Bloom);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        postProcess->run(shortcuts.conesOnScreen ? brightArea(view, pass) : PixelRect{0, 0, view.width, view.height},
-                         shortcuts.glowTiles);
+        postProcess->run(shortcuts.conesOnScreen ? brightArea(scaled, pass) : drawn, shortcuts.glowTiles);
     }
     GpuScope scope(gpuTimer, GpuPass::PresentHud);
-    present(view);
+    present(view, drawn);
 }
 
 // Where the bloom's bright pass can find anything above its threshold.
@@ -811,19 +824,31 @@ GLuint Renderer::screenTexture(ScreenImage image) const {
 
 // With the window framebuffer bound: the screen quad with the finished
 // scene or a full-screen image, then the HUD while a game is in progress.
-void Renderer::present(const FrameView& view) {
+void Renderer::present(const FrameView& view, const PixelRect& drawn) {
     const bool curve = view.brightness > 0.0f && view.brightness != 1.0f;
     const ScreenImage image = chooseScreen(view.screen);
     const bool sceneImage = image == ScreenImage::Composed || image == ScreenImage::Scene;
-    const ShaderProgram& program = curve        ? *screenQuad->shader
+    const bool scaledUp = sceneImage && !drawn.covers(view.width, view.height);
+    const ShaderProgram& program = scaledUp     ? (curve ? *programs->scaledCurveScreen : *programs->scaledScreen)
+                                   : curve      ? *screenQuad->shader
                                    : sceneImage ? *programs->ownTexelScreen
                                                 : *programs->plainScreen;
     program.use();
+    glViewport(0, 0, view.width, view.height);
     // The quad covers the window: a depth test would only cost time.
     glDisable(GL_DEPTH_TEST);
     bindTexture(screenUnit, screenTexture(image));
     glUniform1i(named(program, "quadTexture"), screenUnit);
     glUniform1f(named(program, "brightness"), view.brightness);
+    if (scaledUp) {
+        // The drawn part of the image, filtered up to the window; reads stay
+        // half a texel inside it, where the rest of the target never leaks in.
+        const glm::vec2 size(static_cast<float>(view.width), static_cast<float>(view.height));
+        const glm::vec2 part(static_cast<float>(drawn.width), static_cast<float>(drawn.height));
+        glUniform2f(named(program, "imageScale"), part.x / size.x, part.y / size.y);
+        glUniform4f(named(program, "imageBounds"), 0.5f / size.x, 0.5f / size.y, (part.x - 0.5f) / size.x,
+                    (part.y - 0.5f) / size.y);
+    }
     screenQuad->draw();
     glEnable(GL_DEPTH_TEST);
     if (hudShown(view.screen)) drawHud(view);

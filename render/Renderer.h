@@ -107,7 +107,7 @@ private:
     void shadowPasses(const FrameView& view, const LightUse& use);
     PixelRect brightArea(const FrameView& view, const ScenePass& pass) const;
     void scenePass(const FrameView& view, ScenePass& pass, bool depthFirst, bool byScreenArea);
-    void present(const FrameView& view);
+    void present(const FrameView& view, const PixelRect& drawn);
     void drawHud(const FrameView& view);
     GLuint screenTexture(ScreenImage image) const;
 

@@ -163,6 +163,33 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// A render scale below 1 draws the scene smaller and fills the window with
+// it filtered up: the same picture, a little softer.
+// At 1 the shortcut test above and the kept pictures hold it byte for byte.
+TEST(RealLevelScale, HalfTheSizeFilledUpLooksLikeTheWholePicture) {
+    TestGame test(murk::test::TestGameOptions{320, 180, 256, "SCENE.txt"});
+    if (!test.ok()) GTEST_SKIP() << "no display or GL context";
+    GameContext& c = test.game();
+    test.startPlaying();
+    aim(c, {3.5f, 1.2f, -0.6f}, 3.14159f, 0.0f, 0.95f, 1.0f);  // the kitchen door's frame in the beam
+    const auto drawn = [&](float scale, float brightness) {
+        std::tie(c.settings.renderScale, c.settings.brightness) = std::pair(scale, brightness);
+        c.renderer->draw(frameView(c));
+        return test.pixels();
+    };
+    const auto meanDifference = [](const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
+        return sum / double(a.size());
+    };
+    for (const float brightness : {1.0f, 1.6f}) {
+        const std::vector<unsigned char> whole = drawn(1.0f, brightness), half = drawn(0.5f, brightness);
+        EXPECT_NE(whole, half);
+        EXPECT_LT(meanDifference(whole, half), 3.0) << brightness;
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 // RGB rows from the bottom, as GL reads them; empty when there is no file.
 std::vector<unsigned char> readPng(const std::string& path, int width, int height) {
     FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str(), PNG_DEFAULT);
