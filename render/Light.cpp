@@ -1,3 +1,4 @@
+// Draws the shadow casters into a spot light's map, from the light's view.
 #include "render/Light.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The bloom: the scene's bright parts cut out, blurred and added back.
 #include "render/PostProcess.h"
 
 #include "render/RenderTexture.h"

@@ -14,6 +14,7 @@
 class GpuTimer;
 struct FrameMatrices;
 struct LightUse;
+struct LightingVariants;
 class Light;
 class PostProcess;
 class ShaderProgram;
@@ -98,15 +99,11 @@ public:
 
 private:
     struct Programs;
-    class ScenePass;
-
     struct LitPartQueries;
 
     void beginScene(const FrameView& view, const FrameMatrices& m, bool depthFirst);
     void askWhetherLitPartsShow(const FrameView& view, const FrameMatrices& m, const LightUse& use);
     void shadowPasses(const FrameView& view, const LightUse& use);
-    PixelRect brightArea(const FrameView& view, const ScenePass& pass) const;
-    void scenePass(const FrameView& view, ScenePass& pass, bool depthFirst, bool byScreenArea);
     void present(const FrameView& view, const PixelRect& drawn);
     void drawHud(const FrameView& view);
     GLuint screenTexture(ScreenImage image) const;
@@ -114,6 +111,7 @@ private:
     std::unique_ptr<Light> lights[2];  // flashlight, lamp
     std::unique_ptr<PostProcess> postProcess;
     std::unique_ptr<Programs> programs;
+    std::unique_ptr<LightingVariants> lighting;
     std::unique_ptr<LitPartQueries> litPartQueries;
     std::unique_ptr<murk::QuadObject> hudQuad;
     std::unique_ptr<murk::QuadObject> screenQuad;

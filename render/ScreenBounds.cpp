@@ -1,3 +1,4 @@
+// Draws nothing: where boxes and cones fall on screen, in pixels.
 #include "render/ScreenBounds.h"
 
 #include <algorithm>

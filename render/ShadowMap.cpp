@@ -1,3 +1,4 @@
+// A light's shadow map: the casters' depth moments, then their blur.
 #include "render/ShadowMap.h"
 
 #include "render/RenderTexture.h"
