@@ -242,6 +242,8 @@ void Renderer::draw(const FrameView& view) {
     scaled.width = drawn.width;
     scaled.height = drawn.height;
     postProcess->setDrawnSize(drawn.width, drawn.height);
+    counts.renderScale = static_cast<float>(drawn.width) / static_cast<float>(std::max(view.width, 1));
+    counts.flashlightOn = view.flashlight.intensity > 0.0f;
     SceneInputs inputs;
     inputs.lights[0] = lights[0].get();
     inputs.lights[1] = lights[1].get();

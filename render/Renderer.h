@@ -31,6 +31,8 @@ struct DrawCounts {
     unsigned vertices = 0;
     unsigned faces = 0;
     unsigned objects = 0;
+    float renderScale = 1.0f;    // of the window, for the 3-D passes
+    bool flashlightOn = false;   // the flashlight shone
 };
 
 // Work the renderer can leave out without changing the picture; all on in

@@ -7,6 +7,7 @@
 #include "app/FrameSounds.h"
 #include "app/GameRules.h"
 #include "app/SettingsCheck.h"
+#include "app/RenderScaleControl.h"
 #include "app/Timedemo.h"
 #include "app/TriggerBoxes.h"
 #include "app/WindowTitle.h"
@@ -530,6 +531,8 @@ std::vector<TimedemoFrame> run() {
     frames[4].updateMs = 2.1;
     frames[2].gpuMs.fill(1000.0);
     frames[2].gpuKnown = false;
+    for (std::size_t i : {0, 1, 3}) frames[i].flashlightOn = true;
+    frames[0].renderScale = 0.5f;
     return frames;
 }
 
@@ -543,7 +546,9 @@ TEST(Timedemo, SummaryAsReported) {
                              "frames over 16.7 ms     4", "frames over 33.3 ms     2", "gpu shadow 0            1.00 ms",
                              "gpu present+hud         6.00 ms", "gpu total               21.00 ms",
                              "update cpu mean         0.2000 ms", "update cpu median       0.1000 ms",
-                             "start-up                1.500 s", "peak memory             99.0 MiB"})
+                             "start-up                1.500 s", "peak memory             99.0 MiB",
+                             "median, flashlight on   40.00 ms (3 frames)",
+                             "median, flashlight off  10.00 ms (17 frames)", "render scale mean       0.975"})
         EXPECT_NE(report.find("\n" + std::string(line) + "\n"), std::string::npos) << line << report;
     EXPECT_EQ(summarize({}, 0.0, 1.5, 99.0).meanFps, 0.0);
 }
@@ -554,9 +559,40 @@ TEST(Timedemo, CsvRows) {
     writeCsv(csv, {frames[0], frames[2]});
     EXPECT_EQ(csv.str(),
               "frame,frame_ms,update_ms,gpu_shadow_0_ms,gpu_shadow_1_ms,gpu_blurs_ms,gpu_scene_ms,gpu_bloom_ms,"
-              "gpu_present_hud_ms,gpu_total_ms\n"
-              "0,20.000,0.1000,1.000,2.000,3.000,4.000,5.000,6.000,21.000\n"
-              "1,16.700,0.1000,,,,,,,\n");
+              "gpu_present_hud_ms,gpu_total_ms,render_scale,flashlight\n"
+              "0,20.000,0.1000,1.000,2.000,3.000,4.000,5.000,6.000,21.000,0.500,1\n"
+              "1,16.700,0.1000,,,,,,,,1.000,0\n");
+}
+
+// The render scale against a frame that costs fixed + perPixel x scale^2 ms,
+// with every third frame a fifth slower: it settles where the frame fits
+// the target's headroom, or at a limit, and then stays within a small band.
+TEST(RenderScaleControl, SettlesWithoutPumping) {
+    const struct { int fps; double fixed, perPixel; float start, low, high; } cases[] = {
+        {30, 5, 40, 1.0f, 0.68f, 0.80f},   // about 0.73 holds 28 ms
+        {30, 5, 10, 0.5f, 1.0f, 1.0f},     // fast enough at full size: climbs to 1
+        {30, 30, 40, 1.0f, 0.5f, 0.5f},    // too slow even at half: stays at 0.5
+        {60, 2, 30, 0.8f, 0.57f, 0.66f},   // 14 ms of 16.7
+        {0, 5, 200, 0.8f, 0.8f, 0.8f},     // no target: the setting stands
+    };
+    for (const auto& c : cases) {
+        RenderScaleControl control(c.start, c.fps);
+        float least = 1.0f, most = 0.0f;
+        for (int frame = 0; frame < 900; ++frame) {
+            const double s = control.scale();
+            control.frameTook((c.fixed + c.perPixel * s * s) * (frame % 3 == 0 ? 1.2 : 1.0));
+            if (frame >= 600) std::tie(least, most) = std::pair(std::min(least, control.scale()), std::max(most, control.scale()));
+        }
+        EXPECT_GE(least, c.low) << c.fps << " fps, " << c.perPixel;
+        EXPECT_LE(most, c.high) << c.fps << " fps, " << c.perPixel;
+        EXPECT_LE(most - least, 0.03f) << "pumps at " << c.fps << " fps, " << c.perPixel;
+    }
+    // One stalled frame moves the scale by one step at most.
+    RenderScaleControl control(0.75f, 30);
+    for (int frame = 0; frame < 100; ++frame) control.frameTook(RenderScaleControl::headroom * 1000.0 / 30.0);
+    EXPECT_EQ(control.scale(), 0.75f);
+    control.frameTook(5000.0);
+    EXPECT_GE(control.scale(), 0.75f - RenderScaleControl::maxStep);
 }
 
 Controls with(int key, bool pressed, bool held) {
