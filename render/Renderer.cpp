@@ -57,8 +57,10 @@ std::unique_ptr<murk::QuadObject> makeQuad(Quad& parts, const std::string& shade
     return std::make_unique<murk::QuadObject>(glm::mat4(1.0f), parts.program.get(), parts.material.get());
 }
 
-ShadowMap* makeShadowMap(int size, int slot) {
-    return new ShadowMap(size, size, GL_RG32F, GL_RG, GL_FLOAT, slot, "varianceShadowMapping", "gaussian");
+// The lamp's map shares the flashlight's depth buffer and blur target: the
+// two are drawn and blurred one after the other.
+ShadowMap* makeShadowMap(int size, int slot, const ShadowMap* sharing = nullptr) {
+    return new ShadowMap(size, size, GL_RG32F, GL_RG, GL_FLOAT, slot, "varianceShadowMapping", "gaussian", sharing);
 }
 
 std::unique_ptr<Texture> loadImage(const char* name, int slot, const std::string& cookedFolder) {
@@ -182,7 +184,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
                                                 "threshold", "gaussian_bloom", "mix");
     screenQuad = makeQuad(programs->screen, "quad");
     lights[1] = std::make_unique<Light>(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec3(0.0f, 1.0f, 0.0f), 1.0f,
-                                        makeShadowMap(setup.shadowMapSize, slot), 1.0f);
+                                        makeShadowMap(setup.shadowMapSize, slot, lights[0]->shadowMap), 1.0f);
     uniformTable = buildUniformTable(objects);
     startScreen = loadImage("Start.jpg", slot + 1, setup.cookedFolder);
     endScreen = loadImage("End.jpg", slot + 2, setup.cookedFolder);
@@ -302,7 +304,7 @@ void Renderer::shadowPasses(const FrameView& view, const LightUse& use) {
         glScissor(region.x, region.y, region.width, region.height);
         {
             GpuScope scope(gpuTimer, l == 0 ? GpuPass::Shadow0 : GpuPass::Shadow1);
-            if (seen) renderShadowDepth(light, ups[l], *view.objects);
+            if (seen) renderShadowDepth(light, ups[l], *view.objects, shortcuts.shadowRegions);
         }
         {
             GpuScope scope(gpuTimer, GpuPass::Blurs);

@@ -41,7 +41,8 @@ struct FrameShortcuts {
     // Lays down the opaque scene's depth first, so each pixel is lit once
     // instead of once per covering surface.
     bool depthFirst = true;
-    // Draws and blurs only the part of each shadow map its cone can read.
+    // Draws and blurs only the part of each shadow map its cone can read,
+    // and draws into it only the casters that can reach that part.
     bool shadowRegions = true;
     // Objects a light is off for, or whose box its cone cannot reach, are
     // drawn by "default" compiled without that light's terms; a light that
