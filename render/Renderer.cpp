@@ -134,24 +134,6 @@ struct Renderer::Programs {
     std::unique_ptr<ShaderProgram> depth;
 };
 
-namespace {
-
-// A unit cube from (0, 0, 0) to (1, 1, 1), positions only, for `program`.
-class UnitCube : public murk::SceneObject {
-public:
-    explicit UnitCube(ShaderProgram* program) : SceneObject(glm::mat4(1.0f), program, nullptr) {
-        for (int corner = 0; corner < 8; ++corner)
-            positions.insert(positions.end(), {float(corner & 1), float((corner >> 1) & 1), float((corner >> 2) & 1)});
-        indices = {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
-                   2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3};
-        vertexCount = 8;
-        indexCount = 36;
-        SceneObject::setupBuffers();
-    }
-};
-
-}  // namespace
-
 // Whether each light's lit parts showed against the scene's depth.
 struct Renderer::LitPartQueries {
     explicit LitPartQueries(ShaderProgram* program) : cube(program) { glGenQueries(2, queries); }
@@ -202,6 +184,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     programs->scaledCurveScreen =
         std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define SCALED");
     litPartQueries = std::make_unique<LitPartQueries>(programs->depth.get());
+    objectQueries = std::make_unique<ObjectQueries>(programs->depth.get());
     lighting = std::make_unique<LightingVariants>();
     // The pick-up orbs and the brightness bar draw where the image is black.
     const glm::vec4 extras(0.0625f, 0.034f, 0.3125f, 0.128f);
@@ -252,6 +235,7 @@ void Renderer::draw(const FrameView& view) {
     inputs.variants = lighting.get();
     inputs.table = &uniformTable;
     inputs.plainTexture = plainTexture;
+    inputs.queries = shortcuts.hiddenObjects ? objectQueries.get() : nullptr;
     ScenePass pass(scaled, m, inputs, counts);
     if (shortcuts.unreachedLightsLeftOut) pass.leaveOutUnreachedLights();
     const bool depthFirst = shortcuts.depthFirst && !view.wireframe;

@@ -15,6 +15,7 @@ class GpuTimer;
 struct FrameMatrices;
 struct LightUse;
 struct LightingVariants;
+struct ObjectQueries;
 class Light;
 class PostProcess;
 class ShaderProgram;
@@ -56,6 +57,10 @@ struct FrameShortcuts {
     // The bloom's bright pass finds which tiles of the picture glow at all,
     // and the blurs work only round those.
     bool glowTiles = true;
+    // With depthFirst: an object whose box the depth pass hides wholly is
+    // not lit (its box is drawn against that depth first, and the lit draw
+    // is rendered on the answer).
+    bool hiddenObjects = true;
 };
 
 struct RendererSetup {
@@ -116,6 +121,7 @@ private:
     std::unique_ptr<Programs> programs;
     std::unique_ptr<LightingVariants> lighting;
     std::unique_ptr<LitPartQueries> litPartQueries;
+    std::unique_ptr<ObjectQueries> objectQueries;
     std::unique_ptr<murk::QuadObject> hudQuad;
     std::unique_ptr<murk::QuadObject> screenQuad;
     // A second screen quad the game's set-up has always made; nothing draws it.

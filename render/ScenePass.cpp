@@ -157,6 +157,50 @@ public:
         count(object);
     }
 
+    // Draws the box of each opaque object the depth pass laid down against
+    // that depth, a query counting whether any of it shows: where the
+    // object shows, its box's near side (grown a centimetre) is in front.
+    // Not asked with the eye in or at the box, where that side is behind,
+    // nor for boxes covering much of the view, which nearly always show
+    // and would cost a pass over their pixels.
+    void askWhichShow(ObjectQueries& q, std::vector<char>& asked) {
+        asked.assign(objects.size(), 0);
+        q.reserve(objects.size());
+        bool drawing = false;
+        const glm::mat4 viewProjection = m.projection * m.view;
+        const long large = static_cast<long>(view.width) * view.height / 4;
+        for (std::size_t i = objectRole::heldLight; i < objectRole::firstPickup(objects.size()); ++i) {
+            if (!takesDepthFirst(view, i)) continue;
+            const WorldBox box = boxOf(*objects[i]);
+            const glm::vec3 low = box.min - glm::vec3(0.01f);
+            const glm::vec3 high = box.max + glm::vec3(0.01f);
+            if (glm::all(glm::greaterThan(view.eye, low - glm::vec3(0.1f))) &&
+                glm::all(glm::lessThan(view.eye, high + glm::vec3(0.1f))))
+                continue;
+            const PixelRect shown = boxOnScreen(box, viewProjection, view.width, view.height);
+            if (static_cast<long>(shown.width) * shown.height > large) continue;
+            if (!drawing) {
+                q.program->use();
+                glDisable(GL_STENCIL_TEST);
+                glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+                glDepthMask(GL_FALSE);
+                glDisable(GL_CULL_FACE);
+                drawing = true;
+            }
+            const glm::mat4 cube = glm::scale(glm::translate(glm::mat4(1.0f), low), high - low);
+            setMatrix(named(*q.program, "mvpMatrix"), viewProjection * cube);
+            glBeginQuery(GL_ANY_SAMPLES_PASSED, q.queries[i]);
+            q.cube.draw();
+            glEndQuery(GL_ANY_SAMPLES_PASSED);
+            asked[i] = 1;
+        }
+        if (drawing) {
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            glDepthMask(GL_TRUE);
+            glEnable(GL_CULL_FACE);
+        }
+    }
+
     void pickupUniforms(std::size_t i) {
         murk::SceneObject& object = *objects[i];
         object.shader->use();
@@ -342,6 +386,27 @@ private:
     PixelRect bright;
 };
 
+UnitCube::UnitCube(ShaderProgram* program) : SceneObject(glm::mat4(1.0f), program, nullptr) {
+    for (int corner = 0; corner < 8; ++corner)
+        positions.insert(positions.end(), {float(corner & 1), float((corner >> 1) & 1), float((corner >> 2) & 1)});
+    indices = {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
+               2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3};
+    vertexCount = 8;
+    indexCount = 36;
+    SceneObject::setupBuffers();
+}
+
+ObjectQueries::~ObjectQueries() {
+    if (!queries.empty()) glDeleteQueries(static_cast<GLsizei>(queries.size()), queries.data());
+}
+
+void ObjectQueries::reserve(std::size_t count) {
+    const std::size_t had = queries.size();
+    if (count <= had) return;
+    queries.resize(count);
+    glGenQueries(static_cast<GLsizei>(count - had), queries.data() + had);
+}
+
 LightingVariants::LightingVariants() {
     const auto variant = [](const char* defines) {
         return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
@@ -381,7 +446,7 @@ void depthPass(const FrameView& view, const FrameMatrices& m, const ShaderProgra
 
 ScenePass::ScenePass(const FrameView& frameView, const FrameMatrices& m, const SceneInputs& inputs,
                      DrawCounts& counts)
-    : work(std::make_unique<Objects>(frameView, m, inputs, counts)), view(frameView) {}
+    : work(std::make_unique<Objects>(frameView, m, inputs, counts)), view(frameView), queries(inputs.queries) {}
 
 ScenePass::~ScenePass() = default;
 
@@ -408,6 +473,11 @@ void ScenePass::draw(bool depthFirst, bool byScreenArea) {
     // in between used their own test).
     if (depthFirst) glDepthFunc(GL_LEQUAL);
 
+    // Which objects the depth pass hides wholly: their lit draws are rendered on the answer.
+    std::vector<char> asked;
+    if (depthFirst && queries != nullptr) pass.askWhichShow(*queries, asked);
+    const auto hiddenMaybe = [&](std::size_t i) { return !asked.empty() && asked[i] != 0; };
+
     // Opaque objects in scene order; translucent ones wait for their pass.
     const std::size_t pickups = objectRole::firstPickup(objects.size());
     std::vector<std::size_t> deferred;
@@ -426,6 +496,7 @@ void ScenePass::draw(bool depthFirst, bool byScreenArea) {
                 } else {
                     glDisable(GL_STENCIL_TEST);
                 }
+                if (hiddenMaybe(i)) glBeginConditionalRender(queries->queries[i], GL_QUERY_WAIT);
                 if (byScreenArea && takesDepthFirst(view, i)) {
                     pass.drawByScreenArea(i);
                 } else {
@@ -433,6 +504,7 @@ void ScenePass::draw(bool depthFirst, bool byScreenArea) {
                     pass.prepare(i, 1.0f);
                     pass.draw(i);
                 }
+                if (hiddenMaybe(i)) glEndConditionalRender();
             }
         }
         if (twoSided) glEnable(GL_CULL_FACE);

@@ -5,6 +5,7 @@
 // by "default" with only the lights that can reach it, and only inside the
 // screen rectangles their cones can cover.
 #include <memory>
+#include <vector>
 
 #include <GL/glew.h>
 #include <glm/mat4x4.hpp>
@@ -12,6 +13,7 @@
 #include "render/FrameView.h"
 #include "render/LightReach.h"
 #include "render/ScreenBounds.h"
+#include "scene/SceneObject.h"
 
 struct DrawCounts;
 class Light;
@@ -47,12 +49,34 @@ struct LightingVariants {
     std::unique_ptr<ShaderProgram> withoutFlashlight, withoutLamp, withoutLights, withoutLightsDim;
 };
 
+// A unit cube from (0, 0, 0) to (1, 1, 1), positions only, for `program`:
+// boxes drawn against the scene's depth.
+class UnitCube : public murk::SceneObject {
+public:
+    explicit UnitCube(ShaderProgram* program);
+};
+
+// One query per object, asking whether its box shows against the depth pass.
+struct ObjectQueries {
+    explicit ObjectQueries(ShaderProgram* depthProgram) : cube(depthProgram), program(depthProgram) {}
+    ~ObjectQueries();
+    ObjectQueries(const ObjectQueries&) = delete;
+    ObjectQueries& operator=(const ObjectQueries&) = delete;
+    // At least `count` queries.
+    void reserve(std::size_t count);
+
+    UnitCube cube;
+    ShaderProgram* program;
+    std::vector<GLuint> queries;
+};
+
 // What the renderer lends the scene pass for a frame.
 struct SceneInputs {
     const Light* lights[2] = {nullptr, nullptr};  // flashlight, lamp, with their shadow maps
     const LightingVariants* variants = nullptr;
     const UniformTable* table = nullptr;
     GLuint plainTexture = 0;  // grey, for objects without a diffuse texture
+    ObjectQueries* queries = nullptr;  // null: every object in view is lit
 };
 
 // Lays down the depth of the opaque objects "default" lights, and sets the
@@ -83,4 +107,5 @@ private:
     class Objects;
     std::unique_ptr<Objects> work;
     const FrameView& view;
+    ObjectQueries* queries;
 };

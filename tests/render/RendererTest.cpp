@@ -154,7 +154,7 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         // With the shortcuts first: a shadow map wrongly left over from the
         // last pose would show.
         const std::vector<unsigned char> quick = drawn({});
-        const std::vector<unsigned char> full = drawn({false, false, false, false, false});
+        const std::vector<unsigned char> full = drawn({false, false, false, false, false, false});
         EXPECT_TRUE(full == quick) << "eye " << pose.eye.x << ", " << pose.eye.z;
         // The pose must show something lit, or the comparison proves little.
         EXPECT_GT(*std::max_element(full.begin(), full.end()), 100);
