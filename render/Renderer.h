@@ -58,8 +58,7 @@ struct FrameShortcuts {
     // and the blurs work only round those.
     bool glowTiles = true;
     // With depthFirst: an object whose box the depth pass hides wholly is
-    // not lit (its box is drawn against that depth first, and the lit draw
-    // is rendered on the answer).
+    // not lit (its box is drawn against that depth first, with a query).
     bool hiddenObjects = true;
 };
 

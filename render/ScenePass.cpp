@@ -194,12 +194,23 @@ public:
             glEndQuery(GL_ANY_SAMPLES_PASSED);
             asked[i] = 1;
         }
-        if (drawing) {
-            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-            glDepthMask(GL_TRUE);
-            glEnable(GL_CULL_FACE);
+        if (!drawing) return;
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDepthMask(GL_TRUE);
+        glEnable(GL_CULL_FACE);
+        // The answers are read back now: a hidden object then costs no
+        // uniforms or draws at all, only the wait for the boxes.
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            if (asked[i] == 0) continue;
+            GLuint shows = 0;
+            glGetQueryObjectuiv(q.queries[i], GL_QUERY_RESULT, &shows);
+            asked[i] = shows != 0 ? 1 : 2;
         }
     }
+
+    // An object left out as hidden still counts as drawn, as the window
+    // title has always counted what the frustum lets through.
+    void countOnly(std::size_t i) { count(*objects[i]); }
 
     void pickupUniforms(std::size_t i) {
         murk::SceneObject& object = *objects[i];
@@ -473,10 +484,10 @@ void ScenePass::draw(bool depthFirst, bool byScreenArea) {
     // in between used their own test).
     if (depthFirst) glDepthFunc(GL_LEQUAL);
 
-    // Which objects the depth pass hides wholly: their lit draws are rendered on the answer.
+    // Which objects the depth pass hides wholly: those are left out.
     std::vector<char> asked;
     if (depthFirst && queries != nullptr) pass.askWhichShow(*queries, asked);
-    const auto hiddenMaybe = [&](std::size_t i) { return !asked.empty() && asked[i] != 0; };
+    const auto hidden = [&](std::size_t i) { return !asked.empty() && asked[i] == 2; };
 
     // Opaque objects in scene order; translucent ones wait for their pass.
     const std::size_t pickups = objectRole::firstPickup(objects.size());
@@ -496,15 +507,15 @@ void ScenePass::draw(bool depthFirst, bool byScreenArea) {
                 } else {
                     glDisable(GL_STENCIL_TEST);
                 }
-                if (hiddenMaybe(i)) glBeginConditionalRender(queries->queries[i], GL_QUERY_WAIT);
-                if (byScreenArea && takesDepthFirst(view, i)) {
+                if (hidden(i)) {
+                    pass.countOnly(i);
+                } else if (byScreenArea && takesDepthFirst(view, i)) {
                     pass.drawByScreenArea(i);
                 } else {
                     pass.markBright(i);
                     pass.prepare(i, 1.0f);
                     pass.draw(i);
                 }
-                if (hiddenMaybe(i)) glEndConditionalRender();
             }
         }
         if (twoSided) glEnable(GL_CULL_FACE);

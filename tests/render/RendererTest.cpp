@@ -86,7 +86,7 @@ TEST(RendererPasses, ObjectRolesDecideWhatEachPassDraws) {
     // Both lights on the probes, or their shadow maps are left out; one draw per object.
     v.flashlight = SpotLight{glm::vec3(0), {0, 0, -1}, 0.95f, 1.0f, v.up};
     v.lamp = SpotLight{{0, 5, 3}, {0, 1, 0}, 0.85f, 1.0f, {1, 0, 0}};
-    renderer.setShortcuts({true, true, true, false});
+    renderer.setShortcuts({true, true, true, false, true, false});  // probes lay no depth to hide behind
     renderer.draw(v);
     // Shadows: casters 2 to n - 4 for each light, culled or not.
     EXPECT_EQ(indices(draws, true), (std::vector<std::size_t>{2, 3, 4, 5, 6, 2, 3, 4, 5, 6}));
