@@ -9,8 +9,9 @@
 #
 #   --render-scale S   also replays at render scale S, after the full size,
 #                      and prints the frame median at S over the one at 1
-#   --target-fps N     the render scale follows N frames a second; prints the
-#                      share of frames under 1000/N ms
+#   --target-fps N     also replays with the render scale following N frames
+#                      a second, and prints the share of its frames under
+#                      1000/N ms and its mean scale
 #   --building         also replays in a building of nine copies of the level
 #                      (bench/building/make_building.py, written to
 #                      build/building), and prints its frame, start-up and
@@ -60,17 +61,14 @@ figure() {
 [ "$building" = 1 ] && replay "building-warm" "$root/build/building" --frames 2 >/dev/null
 configs=("level")
 [ -n "$scale" ] && configs+=("scale")
+[ -n "$fps" ] && configs+=("target")
 [ "$building" = 1 ] && configs+=("building")
 for run in $(seq 1 "$runs"); do
   for config in "${configs[@]}"; do
     echo "== $config, run $run of $runs (load: $(cut -d' ' -f1-3 /proc/loadavg))"
     case "$config" in
-      level)
-        if [ -n "$fps" ]; then
-          replay "level-$run" "$root/data" --floor --target-fps "$fps"
-        else
-          replay "level-$run" "$root/data" --floor
-        fi ;;
+      level) replay "level-$run" "$root/data" --floor ;;
+      target) replay "target-$run" "$root/data" --target-fps "$fps" ;;
       scale) replay "scale-$run" "$root/data" --render-scale "$scale" ;;
       building) replay "building-$run" "$root/build/building" ;;
     esac
@@ -87,9 +85,9 @@ if [ -n "$fps" ]; then
   budget=$(awk -v n="$fps" 'BEGIN { print 1000 / n }')
   for run in $(seq 1 "$runs"); do
     awk -F, -v budget="$budget" 'NR > 1 { n++; if ($2 < budget) under++ } END { printf "run %d: %.1f %% of %d frames under %.1f ms\n", run, 100 * under / n, n, budget }' \
-      run="$run" "$out/level-$run.csv"
+      run="$run" "$out/target-$run.csv"
   done
-  echo "render scale mean       $(figure level "render scale mean")"
+  echo "render scale mean       $(figure target "render scale mean")"
 fi
 if [ -n "$scale" ]; then
   scale_ms=$(figure scale "frame median")
