@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Config.h"
+#include "render/ScreenBounds.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,11 +17,18 @@ bool positive(const char* text, int limit, int& value) {
     return status == std::errc() && rest == end && value > 0 && value <= limit;
 }
 
+bool renderScale(const char* text, float& value) {
+    const char* end = text + std::strlen(text);
+    const auto [rest, status] = std::from_chars(text, end, value);
+    return status == std::errc() && rest == end && value >= minRenderScale && value <= maxRenderScale;
+}
+
 }  // namespace
 
 const char* commandLineUsage() {
     return "usage: murkhaven [--record FILE | --replay FILE | --timedemo FILE] [--frames N]\n"
            "                 [--width W] [--height H] [--shadow-map-size S] [--report PREFIX] [--floor]\n"
+           "                 [--render-scale S (0.5 to 1)] [--target-fps N]\n"
            "       murkhaven --help\n";
 }
 
@@ -34,7 +42,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
     } numbers[] = {{"--frames", &CommandLine::frames, 1 << 30},
                    {"--width", &CommandLine::width, maxSize},
                    {"--height", &CommandLine::height, maxSize},
-                   {"--shadow-map-size", &CommandLine::shadowMapSize, maxSize}};
+                   {"--shadow-map-size", &CommandLine::shadowMapSize, maxSize},
+                   {"--target-fps", &CommandLine::targetFps, maxTargetFps}};
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") {
@@ -51,7 +60,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
         if (name == "--timedemo") mode = Mode::Timedemo;
         const auto* number = std::find_if(std::begin(numbers), std::end(numbers),
                                           [&](const auto& n) { return name == n.name; });
-        if (mode == Mode::Play && number == std::end(numbers) && name != "--report") {
+        const bool text = name == "--report" || name == "--render-scale";
+        if (mode == Mode::Play && number == std::end(numbers) && !text) {
             error = "unknown argument " + name;
             return false;
         }
@@ -71,6 +81,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, s
             }
             options.mode = mode;
             options.demoPath = value;
+        } else if (name == "--render-scale") {
+            if (!renderScale(value, options.renderScale)) {
+                error = std::string("--render-scale needs a number from 0.5 to 1, not \"") + value + "\"";
+                return false;
+            }
         } else if (number == std::end(numbers)) {
             if (*value == '\0') {
                 error = "--report needs a file name prefix";
@@ -99,4 +114,6 @@ void applyOverrides(const CommandLine& options, Settings& settings) {
     if (options.width > 0) settings.width = options.width;
     if (options.height > 0) settings.height = options.height;
     if (options.shadowMapSize > 0) settings.shadowMapSize = options.shadowMapSize;
+    if (options.renderScale > 0.0f) settings.renderScale = options.renderScale;
+    if (options.targetFps > 0) settings.targetFps = options.targetFps;
 }

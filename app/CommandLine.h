@@ -13,6 +13,8 @@ struct CommandLine {
     int width = 0;                // --width W; 0 keeps CONFIG.txt's value
     int height = 0;               // --height H
     int shadowMapSize = 0;        // --shadow-map-size S
+    float renderScale = 0.0f;     // --render-scale S, 0.5 to 1; 0 keeps CONFIG.txt's value
+    int targetFps = 0;            // --target-fps N; 0 keeps CONFIG.txt's value
     std::string report = "timedemo";  // --report PREFIX: PREFIX.csv and PREFIX.svg
     bool help = false;            // --help or -h: the usage, and nothing else
     bool floor = false;           // --floor: after a timedemo, the same frames of bare full-screen passes
@@ -23,7 +25,8 @@ struct CommandLine {
 // them. A repeated number takes the last. --help stops the reading.
 bool parseCommandLine(int argc, const char* const* argv, CommandLine& options, std::string& error);
 
-// Window and shadow-map sizes given on the command line, over CONFIG.txt's.
+// Window and shadow-map sizes, render scale and target frame rate given on
+// the command line, over CONFIG.txt's.
 void applyOverrides(const CommandLine& options, Settings& settings);
 
 const char* commandLineUsage();

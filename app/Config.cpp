@@ -119,6 +119,8 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera, std::ostre
         case configLine::subtitles: settings.subtitles = configBool(value); break;
         case configLine::brightness: settings.brightness = configFloat(value); break;
         case configLine::invertY: settings.invertY = camera.invertY = camera.invertPadY = configBool(value); break;
+        case configLine::renderScale: settings.renderScale = configFloat(value); break;
+        case configLine::targetFps: settings.targetFps = configInt(value); break;
         default: break;  // lines without a setting
         }
     }

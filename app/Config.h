@@ -8,6 +8,9 @@
 
 class Camera;
 
+// The highest frame rate the render scale can be asked to hold.
+inline constexpr int maxTargetFps = 240;
+
 // Loudness in percent of the game's own volumes: everything, then by kind.
 struct Volumes {
     int master = 100;
@@ -38,18 +41,22 @@ struct Settings {
     bool headBob = true;
     bool calm = false;  // fear rises at half its rate
     KeyBindings keys;
+    float renderScale = 1.0f;  // share of the window's size the 3-D passes draw, 0.5 to 1
+    int targetFps = 0;         // frames a second the render scale follows; 0: the scale stays put
 };
 
 // CONFIG.txt is read by line number: the text before " = " is a label for
 // people, the value follows it. The first 23 lines keep the meaning they
 // always had; the game's own settings follow on the lines after them, so an
 // older file still reads as it did.
-constexpr int configLineCount = 26;
+constexpr int configLineCount = 28;
 namespace configLine {
 inline constexpr int mouseSpeed = 17;
 inline constexpr int subtitles = 24;
 inline constexpr int brightness = 25;
 inline constexpr int invertY = 26;
+inline constexpr int renderScale = 27;
+inline constexpr int targetFps = 28;
 }  // namespace configLine
 
 // Puts the values used when CONFIG.txt is missing into the settings and the

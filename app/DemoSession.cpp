@@ -129,6 +129,7 @@ void DemoSession::start(GameContext& context) {
         gpuTimer = std::make_unique<GpuTimer>();
         if (context.renderer) context.renderer->setGpuTimer(gpuTimer.get());
     }
+    renderer = context.renderer.get();
 }
 
 void DemoSession::frameBegins() {
@@ -156,6 +157,10 @@ bool DemoSession::frameEnds() {
     const Clock::time_point now = Clock::now();
     if (frames == 0) startupSeconds = seconds(now - processStart);
     frame.frameMs = seconds(now - lastFrameEnd) * 1e3;
+    if (renderer != nullptr) {
+        frame.renderScale = renderer->drawCounts().renderScale;
+        frame.flashlightOn = renderer->drawCounts().flashlightOn;
+    }
     lastFrameEnd = now;
     timings.push_back(frame);
     ++frames;
@@ -227,7 +232,10 @@ int DemoSession::finish(GameContext& context, Window& window) {
     if (frames > 0) summary.processCpuMsPerFrame = (processCpuSeconds() - cpuAtStart) * 1e3 / frames;
     const std::string heading = "timedemo " + options.demoPath + ": " + std::to_string(context.settings.width) +
                                 "x" + std::to_string(context.settings.height) + ", shadow maps " +
-                                std::to_string(context.settings.shadowMapSize);
+                                std::to_string(context.settings.shadowMapSize) +
+                                (context.settings.targetFps > 0
+                                     ? ", target " + std::to_string(context.settings.targetFps) + " fps"
+                                     : ", render scale " + std::to_string(context.settings.renderScale).substr(0, 4));
     printReport(std::cout, heading, summary);
     if (options.floor) reportFloor(window, context.settings.width, context.settings.height, summary.medianMs);
     std::ostringstream csv;

@@ -13,6 +13,7 @@ struct GameContext;
 class GpuTimer;
 class InputSource;
 class RecordingInput;
+class Renderer;
 class ReplayInput;
 class Window;
 
@@ -61,6 +62,7 @@ private:
     std::unique_ptr<RecordingInput> recorder;
     std::unique_ptr<ReplayInput> replayer;
     std::unique_ptr<GpuTimer> gpuTimer;
+    const Renderer* renderer = nullptr;  // what it drew each frame: scale, flashlight
 
     int frames = 0;
     Clock::time_point runStart;

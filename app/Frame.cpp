@@ -4,6 +4,7 @@
 #include "app/Frame.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "app/MenuFrames.h"
 #include "app/OptionTexts.h"
 #include "app/SettingsSteps.h"
+#include "app/RenderScaleControl.h"
 #include "app/Subtitles.h"
 #include "app/WindowTitle.h"
 #include "audio/SoundManager.h"
@@ -412,6 +414,7 @@ FrameView frameView(const GameContext& context) {
     view.fieldOfView = context.fieldOfView;
     view.width = context.settings.width;
     view.height = context.settings.height;
+    view.renderScale = context.settings.renderScale;
     view.objects = &context.sceneObjects;
     view.frustum = &context.frustum;
     view.flashlight = context.flashlight;
@@ -447,6 +450,9 @@ FrameView frameView(const GameContext& context) {
 
 void runFrameLoop(GameContext& context, Window& window, InputSource& input, FrameObserver& observer) {
     FrameClock clock;
+    // With a target frame rate the render scale follows the wall time of each frame.
+    RenderScaleControl scaleControl(context.settings.renderScale, context.settings.targetFps);
+    auto frameEnded = std::chrono::steady_clock::now();
     while (!window.shouldClose()) {
         observer.frameBegins();
         context.renderer->beginFrame();
@@ -471,12 +477,17 @@ void runFrameLoop(GameContext& context, Window& window, InputSource& input, Fram
         if (played) input.setWindowTitle(context.windowTitle);
         observer.updateEnds();
 
-        context.renderer->draw(frameView(context));
+        FrameView view = frameView(context);
+        if (context.settings.targetFps > 0) view.renderScale = scaleControl.scale();
+        context.renderer->draw(view);
         takeScreenshot(context, controls);
         // Last, so a key tapped within this frame has been read as down.
         input.endFrame();
         window.swapBuffers();
         reportGlError(std::cerr);
+        const auto now = std::chrono::steady_clock::now();
+        scaleControl.frameTook(std::chrono::duration<double, std::milli>(now - frameEnded).count());
+        frameEnded = now;
         const bool goOn = observer.frameEnds();
         if (quit || context.quitAsked || !goOn) break;
     }

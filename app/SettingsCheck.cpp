@@ -3,6 +3,7 @@
 #include "app/Camera.h"
 #include "app/Config.h"
 #include "app/GameRules.h"
+#include "render/ScreenBounds.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,6 +59,16 @@ void checkConfigNumbers(Settings& settings, Camera& camera, std::ostream& consol
         console << "brightness " << settings.brightness << " in CONFIG.txt is not between " << rules::minBrightness
                 << " and " << rules::maxBrightness << "; using " << defaults.brightness << std::endl;
         settings.brightness = defaults.brightness;
+    }
+    if (!(settings.renderScale >= minRenderScale && settings.renderScale <= maxRenderScale)) {
+        console << "render scale " << settings.renderScale << " in CONFIG.txt is not between " << minRenderScale
+                << " and " << maxRenderScale << "; using " << defaults.renderScale << std::endl;
+        settings.renderScale = defaults.renderScale;
+    }
+    if (settings.targetFps < 0 || settings.targetFps > maxTargetFps) {
+        console << "target fps " << settings.targetFps << " in CONFIG.txt is not between 0 (off) and "
+                << maxTargetFps << "; using 0" << std::endl;
+        settings.targetFps = 0;
     }
 }
 

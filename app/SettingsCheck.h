@@ -11,7 +11,8 @@ struct Settings;
 // position, angle or speed that is not finite (nan, inf, or beyond a float,
 // like 1e40) gives a black view or a falling player. Each goes back to its
 // default with one console line, before anything is made from it, and so
-// does a brightness outside what F6 and F7 reach.
+// do a brightness outside what F6 and F7 reach, a render scale outside 0.5
+// to 1 and a target frame rate below 0 or above maxTargetFps.
 void checkConfigNumbers(Settings& settings, Camera& camera, std::ostream& console);
 
 // The window against the screen, before it is made: no larger than the

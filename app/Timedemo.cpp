@@ -59,9 +59,13 @@ TimedemoSummary summarize(const std::vector<TimedemoFrame>& frames, double secon
     if (frames.empty()) return s;
     std::vector<double> frameMs;
     std::vector<double> updateMs;
+    std::vector<double> lit[2];  // flashlight off, on
+    double scales = 0.0;
     int gpuFrames = 0;
     for (const TimedemoFrame& f : frames) {
         frameMs.push_back(f.frameMs);
+        lit[f.flashlightOn ? 1 : 0].push_back(f.frameMs);
+        scales += f.renderScale;
         updateMs.push_back(f.updateMs);
         if (f.frameMs > 16.7) ++s.over16;
         if (f.frameMs > 33.3) ++s.over33;
@@ -75,6 +79,10 @@ TimedemoSummary summarize(const std::vector<TimedemoFrame>& frames, double secon
     s.medianMs = median(frameMs);
     s.p95Ms = percentile(frameMs, 95.0);
     s.p99Ms = percentile(frameMs, 99.0);
+    s.medianLightOffMs = median(lit[0]);
+    s.medianLightOnMs = median(lit[1]);
+    s.lightOnFrames = static_cast<int>(lit[1].size());
+    s.meanScale = scales / n;
     s.updateMeanMs = std::accumulate(updateMs.begin(), updateMs.end(), 0.0) / n;
     s.updateMedianMs = median(updateMs);
     for (double& pass : s.gpuMeanMs) {
@@ -95,6 +103,10 @@ void printReport(std::ostream& out, const std::string& heading, const TimedemoSu
     line(out, "frame p99", fixed(s.p99Ms, 2), "ms");
     line(out, "frames over 16.7 ms", std::to_string(s.over16), "");
     line(out, "frames over 33.3 ms", std::to_string(s.over33), "");
+    line(out, "median, flashlight on", fixed(s.medianLightOnMs, 2), ("ms (" + std::to_string(s.lightOnFrames) + " frames)").c_str());
+    line(out, "median, flashlight off", fixed(s.medianLightOffMs, 2),
+         ("ms (" + std::to_string(s.frames - s.lightOnFrames) + " frames)").c_str());
+    line(out, "render scale mean", fixed(s.meanScale, 3), "");
     for (int p = 0; p < gpuPassCount; ++p)
         line(out, std::string("gpu ") + gpuPassName(static_cast<GpuPass>(p)), fixed(s.gpuMeanMs[static_cast<std::size_t>(p)], 2), "ms");
     line(out, "gpu total", fixed(s.gpuTotalMs, 2), "ms");
@@ -113,7 +125,7 @@ void writeCsv(std::ostream& out, const std::vector<TimedemoFrame>& frames) {
         std::replace(name.begin(), name.end(), '+', '_');
         out << ",gpu_" << name << "_ms";
     }
-    out << ",gpu_total_ms\n";
+    out << ",gpu_total_ms,render_scale,flashlight\n";
     for (std::size_t i = 0; i < frames.size(); ++i) {
         const TimedemoFrame& f = frames[i];
         out << i << ',' << fixed(f.frameMs, 3) << ',' << fixed(f.updateMs, 4);
@@ -122,7 +134,8 @@ void writeCsv(std::ostream& out, const std::vector<TimedemoFrame>& frames) {
             out << ',' << (f.gpuKnown ? fixed(ms, 3) : "");
             total += ms;
         }
-        out << ',' << (f.gpuKnown ? fixed(total, 3) : "") << '\n';
+        out << ',' << (f.gpuKnown ? fixed(total, 3) : "") << ',' << fixed(f.renderScale, 3) << ','
+            << (f.flashlightOn ? 1 : 0) << '\n';
     }
 }
 
@@ -174,8 +187,10 @@ void writeSvg(std::ostream& out, const std::string& heading, const std::vector<T
         for (double ms : f.gpuMs) total += ms;
         return total;
     });
+    // The render scale from 0 at the bottom to 1 at the top.
+    polyline("#2e9e4f", [&](const TimedemoFrame& f) { return static_cast<double>(f.renderScale) * top_ms; });
     out << "<text x=\"" << left << "\" y=\"" << height - 12 << "\">frame 0 .. " << frames.size()
-        << "; blue: frame time, orange: GPU time, dashed: 16.7 and 33.3 ms</text>\n</svg>\n";
+        << "; blue: frame time, orange: GPU time, green: render scale (top 1), dashed: 16.7 and 33.3 ms</text>\n</svg>\n";
 }
 
 double processCpuSeconds() {

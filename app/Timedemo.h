@@ -13,6 +13,8 @@ struct TimedemoFrame {
     double updateMs = 0.0;  // input, update and the end of the frame's input, on the CPU
     std::array<double, gpuPassCount> gpuMs {};
     bool gpuKnown = false;  // the frame's queries came back
+    float renderScale = 1.0f;   // the 3-D passes' share of the window
+    bool flashlightOn = false;  // the beam was drawn
 };
 
 struct TimedemoSummary {
@@ -25,6 +27,12 @@ struct TimedemoSummary {
     double p99Ms = 0.0;
     int over16 = 0;  // frames over 16.7 ms
     int over33 = 0;  // frames over 33.3 ms
+    // The beam's cost: the median of the frames with the flashlight on and
+    // off, and how many of each.
+    double medianLightOnMs = 0.0;
+    double medianLightOffMs = 0.0;
+    int lightOnFrames = 0;
+    double meanScale = 1.0;  // the render scale over the frames
     std::array<double, gpuPassCount> gpuMeanMs {};
     double gpuTotalMs = 0.0;
     double updateMeanMs = 0.0;
@@ -48,7 +56,7 @@ TimedemoSummary summarize(const std::vector<TimedemoFrame>& frames, double secon
 // The report: one "name  value unit" line per figure, after a heading.
 void printReport(std::ostream& out, const std::string& heading, const TimedemoSummary& summary);
 void writeCsv(std::ostream& out, const std::vector<TimedemoFrame>& frames);
-// Frame time and GPU time per frame as a line chart.
+// Frame time and GPU time per frame as a line chart, with the render scale.
 void writeSvg(std::ostream& out, const std::string& heading, const std::vector<TimedemoFrame>& frames,
               const TimedemoSummary& summary);
 

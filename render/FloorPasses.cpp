@@ -1,3 +1,4 @@
+// Full-screen passes that only read and write pixels: the floor under a frame.
 #include "render/FloorPasses.h"
 
 #include <glm/mat4x4.hpp>

@@ -54,6 +54,10 @@ struct FrameView {
     float fieldOfView = 1.0f;
     int width = 1;
     int height = 1;
+    // Share of the window's width and height the 3-D passes (scene, bloom)
+    // draw, 0.5 to 1; the picture is scaled up to the window, and the HUD,
+    // the words and the screens are drawn at the window's own size.
+    float renderScale = 1.0f;
 
     // The scene: objects in scene-file order with their model matrices as
     // the game placed them, culled against the frustum when it is enabled.

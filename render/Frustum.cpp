@@ -1,3 +1,4 @@
+// Draws nothing: which objects lie in the player's view volume.
 #include "render/Frustum.h"
 
 #include <glm/geometric.hpp>

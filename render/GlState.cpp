@@ -1,3 +1,4 @@
+// Draws nothing: the GL's limits, and its errors as words.
 #include "render/GlState.h"
 
 #include <GL/glew.h>

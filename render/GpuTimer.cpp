@@ -1,3 +1,4 @@
+// Draws nothing: GPU time per pass from timer queries, for the timedemo.
 #include "render/GpuTimer.h"
 
 const char* gpuPassName(GpuPass pass) {

@@ -1,3 +1,4 @@
+// Draws the shadow casters into a spot light's map, from the light's view.
 #include "render/Light.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include "render/LightReach.h"
 #include "render/Projection.h"
 #include "render/ShadowMap.h"
 #include "scene/ObjectRoles.h"
@@ -53,8 +55,17 @@ MapRegion shadowReadRegion(float cutOff, int mapWidth, int mapHeight) {
     return region;
 }
 
+namespace {
+
+WorldBox casterBox(const murk::SceneObject& object) {
+    return worldBox(glm::vec3(object.minX, object.minY, object.minZ), glm::vec3(object.maxX, object.maxY, object.maxZ),
+                    object.modelMatrix);
+}
+
+}  // namespace
+
 void renderShadowDepth(const Light& light, const glm::vec3& up,
-                       const std::vector<murk::SceneObject*>& sceneObjects) {
+                       const std::vector<murk::SceneObject*>& sceneObjects, bool onlyInCone) {
     const ShadowMap& map = *light.shadowMap;
     glBindFramebuffer(GL_FRAMEBUFFER, map.shadowFramebuffer);
     glViewport(0, 0, map.width, map.height);
@@ -70,8 +81,17 @@ void renderShadowDepth(const Light& light, const glm::vec3& up,
     const glm::mat4 lightViewProjection = projection::spotLight() * lightView(light, up);
 
     const std::size_t end = objectRole::castersEnd(sceneObjects.size());
+    // 16 texels at the map's centre, where a texel spans the widest angle:
+    // the blur's 4 and the read region's margin of 8, with some to spare.
+    const float halfAngle = std::acos(std::clamp(light.cutOff, -1.0f, 1.0f)) + 32.0f / static_cast<float>(map.width);
+    const bool culling = onlyInCone && light.cutOff <= 1.0f && halfAngle < projection::spotLightFieldOfView / 2.0f;
+    const LightCone cone{light.position, -light.direction, std::cos(halfAngle)};
+    WorldBox everything;
+    if (culling)
+        for (std::size_t i = objectRole::firstCaster; i < end; ++i) everything.add(casterBox(*sceneObjects[i]));
     for (std::size_t i = objectRole::firstCaster; i < end; ++i) {
         murk::SceneObject* object = sceneObjects[i];
+        if (culling && !coneReaches(cone, everything, casterBox(*object))) continue;
         const glm::mat4 mvp = lightViewProjection * object->modelMatrix;
         glUniformMatrix4fv(mvpLocation, 1, GL_FALSE, glm::value_ptr(mvp));
         object->draw();

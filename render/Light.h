@@ -58,5 +58,8 @@ MapRegion shadowReadRegion(float cutOff, int mapWidth, int mapHeight);
 // Draws the casters' moments into the light's shadow map, unblurred.
 // Casters are the objects objectRole names so: not the held light or the
 // pick-ups. Only their geometry is used, with the shadow map's own program.
+// With onlyInCone, casters whose box lies wholly outside the cone, widened
+// by what the blur and the read region's margin can reach, are left out:
+// they could only land on texels nothing reads.
 void renderShadowDepth(const Light& light, const glm::vec3& up,
-                       const std::vector<murk::SceneObject*>& sceneObjects);
+                       const std::vector<murk::SceneObject*>& sceneObjects, bool onlyInCone = false);

@@ -1,3 +1,4 @@
+// Draws nothing: which boxes a spot light's cone can reach, and its lit part.
 #include "render/LightReach.h"
 
 #include <algorithm>

@@ -1,6 +1,9 @@
+// The bloom: the scene's bright parts cut out, blurred and added back.
 #include "render/PostProcess.h"
 
 #include "render/RenderTexture.h"
+
+#include <algorithm>
 #include "scene/ShaderProgram.h"
 #include "scene/Material.h"
 #include "scene/SceneObject.h"
@@ -25,6 +28,8 @@ PostProcess::PostProcess(int width_, int height_, GLenum internalFormat_, GLenum
                          const std::string& blurName, const std::string& mixName)
     : width(width_),
       height(height_),
+      textureWidth(width_),
+      textureHeight(height_),
       internalFormat(internalFormat_),
       format(format_),
       type(type_) {
@@ -93,6 +98,11 @@ GLuint PostProcess::createTarget(GLuint& texture) {
     return framebuffer;
 }
 
+void PostProcess::setDrawnSize(int drawnWidth, int drawnHeight) {
+    width = std::clamp(drawnWidth, 1, textureWidth);
+    height = std::clamp(drawnHeight, 1, textureHeight);
+}
+
 void PostProcess::run(const PixelRect& bright, bool findGlow) {
     const PixelRect whole{0, 0, width, height};
     PixelRect glow = overlap(whole, bright);
@@ -113,7 +123,7 @@ void PostProcess::beginPass(GLuint framebuffer, const PixelRect& area, bool clea
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
     // A pass over the whole target needs no clear: its quad covers it all.
-    if (area.covers(width, height)) return;
+    if (area.covers(textureWidth, textureHeight)) return;
     if (clearOutside) {
         // Black, as the pass itself gives below the threshold.
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -182,13 +192,13 @@ PixelRect PostProcess::thresholdTiles(const PixelRect& area) {
 
 void PostProcess::blurVertical(const PixelRect& area) {
     blurProgram->use();
-    blurPass(blurFramebuffer, glowTexture, 8, glm::vec2(0.0f, 1.0f / static_cast<float>(height)), area, true);
+    blurPass(blurFramebuffer, glowTexture, 8, glm::vec2(0.0f, 1.0f / static_cast<float>(textureHeight)), area, true);
 }
 
 // The glow target outside area still holds the bright pass's black.
 void PostProcess::blurHorizontal(const PixelRect& area) {
     blurProgram->use();
-    blurPass(glowFramebuffer, blurTexture, 9, glm::vec2(1.0f / static_cast<float>(width), 0.0f), area, false);
+    blurPass(glowFramebuffer, blurTexture, 9, glm::vec2(1.0f / static_cast<float>(textureWidth), 0.0f), area, false);
 }
 
 void PostProcess::blurPass(GLuint target, GLuint source, GLint unit, glm::vec2 scale, const PixelRect& area,

@@ -17,7 +17,9 @@ class QuadObject;
 
 // The scene's off-screen target and the bloom chain behind it: the bright
 // parts of the scene are cut out, blurred vertically then horizontally at
-// full resolution, and added back onto the scene in composedTexture.
+// full resolution, and added back onto the scene in composedTexture. The
+// targets have the window's size; a render scale below 1 draws the scene and
+// the bloom into their lower left part only (setDrawnSize).
 class PostProcess {
 public:
     // The program names are base names: "Shader/" + name + ".vert"/".frag".
@@ -36,6 +38,9 @@ public:
     // With findGlow the bright pass also finds, tile by tile, where it
     // wrote anything, and the blurs work only round that.
     void run(const PixelRect& bright, bool findGlow = false);
+    // The part of the targets the next frame draws, at most their size. The
+    // rest of each target is cleared to black by the passes that clear.
+    void setDrawnSize(int drawnWidth, int drawnHeight);
     void run() { run(PixelRect{0, 0, width, height}); }
     void thresholdPass(const PixelRect& area);
     void blurVertical(const PixelRect& area);
@@ -59,8 +64,10 @@ public:
     GLuint glowTexture = 0;
     GLuint blurTexture = 0;
     GLuint composedTexture = 0;
-    int width = 0;
+    int width = 0;  // the drawn part
     int height = 0;
+    int textureWidth = 0;  // the targets
+    int textureHeight = 0;
     GLenum internalFormat = 0;
     GLenum format = 0;
     GLenum type = 0;

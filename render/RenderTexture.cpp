@@ -1,3 +1,4 @@
+// Draws nothing: makes the empty textures the passes draw into.
 #include "render/RenderTexture.h"
 
 namespace murk {

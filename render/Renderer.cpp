@@ -1,3 +1,7 @@
+// The frame from start to end: the depth of the scene and the questions
+// whether each light's lit parts show, both shadow maps, the scene pass
+// (render/ScenePass.cpp), the bloom, then the scene or a screen on the
+// window with the HUD, the subtitles and the pause word over it.
 #include "render/Renderer.h"
 
 #include <algorithm>
@@ -9,6 +13,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include "render/GlUniforms.h"
 #include "render/GpuTimer.h"
 #include "render/Hud.h"
 #include "render/TextRenderer.h"
@@ -17,6 +22,7 @@
 #include "render/LightReach.h"
 #include "render/PostProcess.h"
 #include "render/Projection.h"
+#include "render/ScenePass.h"
 #include "render/ScreenBounds.h"
 #include "render/ShadowMap.h"
 #include "scene/Material.h"
@@ -27,103 +33,16 @@
 
 namespace {
 
-// Unit of each texture, fixed for the whole game.
-constexpr GLint diffuseUnit = 3;
-constexpr GLint normalUnit = 4;
-constexpr GLint flashlightShadowUnit = 5;
-constexpr GLint lampShadowUnit = 6;
+using gl::bindTexture;
+using gl::imageOf;
+using gl::named;
+using gl::setMatrix;
+
+// Unit of each texture the renderer binds itself (the scene pass has its own).
 constexpr GLint hudUnit = 6;
 constexpr GLint screenUnit = 7;
 
-enum class ProgramKind { Rim, Default, Energy, Other };
-
-// The renderer knows a program by its vertex shader's path.
-ProgramKind programKind(const ShaderProgram& program) {
-    if (program.vertexPath == "Shader/rim.vert") return ProgramKind::Rim;
-    if (program.vertexPath == "Shader/default.vert") return ProgramKind::Default;
-    if (program.vertexPath == "Shader/energy.vert") return ProgramKind::Energy;
-    return ProgramKind::Other;
-}
-
-bool hasImage(const Texture* texture) {
-    return texture != nullptr && texture->id != Texture::noImage;
-}
-
-GLuint imageOf(const Texture* texture) {
-    return hasImage(texture) ? texture->id : 0;
-}
-
-void bindTexture(GLint unit, GLuint texture) {
-    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-    glBindTexture(GL_TEXTURE_2D, texture);
-}
-
-GLint named(const ShaderProgram& program, const char* name) {
-    return glGetUniformLocation(program.program, name);
-}
-
-void setMatrix(GLint location, const glm::mat4& m) {
-    glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(m));
-}
-
-void setVector(GLint location, const glm::vec3& v) {
-    glUniform3fv(location, 1, glm::value_ptr(v));
-}
-
-void setLight(const ShaderProgram& program, const Light& light, const char* location, const char* spotDir,
-              const char* cutOff, const char* intensity) {
-    setVector(named(program, location), light.position);
-    setVector(named(program, spotDir), light.direction);
-    glUniform1f(named(program, cutOff), light.cutOff);
-    glUniform1f(named(program, intensity), light.intensity);
-}
-
-bool translucent(const murk::SceneObject& object) {
-    return object.material != nullptr && object.material->opacity != 1.0f;
-}
-
-bool culled(const FrameView& view, std::size_t i, const murk::SceneObject& object) {
-    return view.frustum != nullptr && view.frustum->enabled && i > objectRole::lastNeverCulled &&
-           !view.frustum->isVisible(object);
-}
-
-// Whether the opaque loop draws object i with the default program: those
-// get the depth pass first.
-bool takesDepthFirst(const FrameView& view, std::size_t i) {
-    const murk::SceneObject& object = *(*view.objects)[i];
-    if (programKind(*object.shader) != ProgramKind::Default) return false;
-    if (translucent(object) && view.transparency) return false;
-    return !culled(view, i, object);
-}
-
 }  // namespace
-
-// The frame's matrices.
-struct FrameMatrices {
-    glm::mat4 view{1.0f};
-    glm::mat4 projection{1.0f};
-    glm::mat4 bias{1.0f};  // clip space -1..1 to texture space 0..1
-    glm::mat4 lightProjection{1.0f};
-    glm::mat4 flashlightShadow{1.0f};  // bias * lightProjection * flashlight's view
-    glm::mat4 lampShadow{1.0f};
-};
-
-FrameMatrices frameMatrices(const FrameView& view, const Light& flashlight, const Light& lamp) {
-    FrameMatrices m;
-    m.view = glm::lookAt(view.eye, view.eye + view.direction, view.up);
-    m.projection = projection::camera(view.fieldOfView, view.width, view.height);
-    m.bias = glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)), glm::vec3(0.5f));
-    m.lightProjection = projection::spotLight();
-    m.flashlightShadow = m.bias * m.lightProjection * lightView(flashlight, view.flashlight.up);
-    m.lampShadow = m.bias * m.lightProjection * lightView(lamp, view.lamp.up);
-    return m;
-}
-
-// Where each light falls this frame (ScenePass::lightUse).
-struct LightUse {
-    WorldBox lit[2];                // the lit parts of objects drawn by screen area
-    bool always[2] = {false, false};  // some other drawn object takes the light
-};
 
 namespace {
 
@@ -139,8 +58,10 @@ std::unique_ptr<murk::QuadObject> makeQuad(Quad& parts, const std::string& shade
     return std::make_unique<murk::QuadObject>(glm::mat4(1.0f), parts.program.get(), parts.material.get());
 }
 
-ShadowMap* makeShadowMap(int size, int slot) {
-    return new ShadowMap(size, size, GL_RG32F, GL_RG, GL_FLOAT, slot, "varianceShadowMapping", "gaussian");
+// The lamp's map shares the flashlight's depth buffer and blur target: the
+// two are drawn and blurred one after the other.
+ShadowMap* makeShadowMap(int size, int slot, const ShadowMap* sharing = nullptr) {
+    return new ShadowMap(size, size, GL_RG32F, GL_RG, GL_FLOAT, slot, "varianceShadowMapping", "gaussian", sharing);
 }
 
 std::unique_ptr<Texture> loadImage(const char* name, int slot, const std::string& cookedFolder) {
@@ -207,32 +128,12 @@ struct Renderer::Programs {
     // which have the window's size, where filtering a texel centre only
     // costs time.
     std::unique_ptr<ShaderProgram> ownTexelScreen;
+    // The scene's images drawn at a render scale below 1, filtered up to the
+    // window, without and with the brightness curve.
+    std::unique_ptr<ShaderProgram> scaledScreen, scaledCurveScreen;
     // Lays down the scene's depth before it is lit.
     std::unique_ptr<ShaderProgram> depth;
-    // "default" without the flashlight, without the lamp, without both.
-    std::unique_ptr<ShaderProgram> withoutFlashlight, withoutLamp, withoutLights;
-    // withoutLights with the highlight roll-off left out, for an ambient too
-    // dim to reach it.
-    std::unique_ptr<ShaderProgram> withoutLightsDim;
 };
-
-namespace {
-
-// A unit cube from (0, 0, 0) to (1, 1, 1), positions only, for `program`.
-class UnitCube : public murk::SceneObject {
-public:
-    explicit UnitCube(ShaderProgram* program) : SceneObject(glm::mat4(1.0f), program, nullptr) {
-        for (int corner = 0; corner < 8; ++corner)
-            positions.insert(positions.end(), {float(corner & 1), float((corner >> 1) & 1), float((corner >> 2) & 1)});
-        indices = {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
-                   2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3};
-        vertexCount = 8;
-        indexCount = 36;
-        SceneObject::setupBuffers();
-    }
-};
-
-}  // namespace
 
 // Whether each light's lit parts showed against the scene's depth.
 struct Renderer::LitPartQueries {
@@ -246,295 +147,6 @@ struct Renderer::LitPartQueries {
     bool asked[2] = {false, false};
     bool drawing = false;
 };
-
-// Sets each object's uniforms for the scene pass and draws it.
-class Renderer::ScenePass {
-public:
-    ScenePass(const FrameView& frameView, const FrameMatrices& frameMatrices, const Renderer& owner,
-              DrawCounts& drawCounts)
-        : view(frameView), objects(*frameView.objects), m(frameMatrices), renderer(owner),
-          table(owner.uniformTable), counts(drawCounts) {}
-
-    const FrameMatrices& matrices() const { return m; }
-
-    // Whatever object i shows may be bright anywhere inside its box.
-    void markBright(std::size_t i) {
-        bright = unite(bright, boxOnScreen(boxOf(*objects[i]), m.projection * m.view, view.width, view.height));
-    }
-
-    // The pixels that can reach the bloom's threshold: where a light falls
-    // on a "default" object drawn by screen area, and the whole picture of
-    // every other object.
-    const PixelRect& brightArea() const { return bright; }
-
-    // Binds the object's program and sets the uniforms its kind takes.
-    // Objects of other programs draw with whatever is current.
-    void prepare(std::size_t i, float opacity) {
-        murk::SceneObject& object = *objects[i];
-        switch (programKind(*object.shader)) {
-        case ProgramKind::Rim: rimUniforms(i, object); break;
-        case ProgramKind::Default: defaultUniforms(i, object, opacity, lightsReaching(object)); break;
-        case ProgramKind::Energy:
-        case ProgramKind::Other: break;
-        }
-    }
-
-    void draw(std::size_t i) {
-        murk::SceneObject& object = *objects[i];
-        object.draw();
-        count(object);
-    }
-
-    // Lights each pixel of an opaque "default" object with only the lights
-    // whose cone covers that part of the screen: first where all its lights
-    // can shine, then with one light less where only the other can, and so
-    // on. The stencil of the depth pass keeps each pixel to the first draw
-    // that reaches it, so the picture is the one a single draw gives.
-    void drawByScreenArea(std::size_t i) {
-        murk::SceneObject& object = *objects[i];
-        const unsigned needed = lightsReaching(object);
-        // Where each cone can fall on the object: its part nearer the apex
-        // than the object's box cannot light it.
-        const WorldBox box = boxOf(object);
-        const PixelRect onScreen[2] = {lightOnScreen(box, 0), lightOnScreen(box, 1)};
-        const PixelRect shown = boxOnScreen(box, m.projection * m.view, view.width, view.height);
-        for (unsigned l = 0; l < 2; ++l)
-            if ((needed & bit(l)) != 0u) bright = unite(bright, overlap(shown, onScreen[l]));
-        glEnable(GL_SCISSOR_TEST);
-        for (const unsigned lights : {bothLights, torchLight, lampLight, noLight}) {
-            if ((lights & ~needed) != 0u) continue;
-            PixelRect area{0, 0, view.width, view.height};
-            bool left = true;
-            for (unsigned l = 0; l < 2; ++l) {
-                if ((lights & bit(l)) != 0u) {
-                    area = overlap(area, onScreen[l]);
-                } else if ((needed & bit(l)) != 0u && onScreen[l].width >= view.width &&
-                           onScreen[l].height >= view.height) {
-                    left = false;  // that light covers the whole view: no pixel is left for this draw
-                }
-            }
-            if (!left || area.empty()) continue;
-            glScissor(area.x, area.y, area.width, area.height);
-            defaultUniforms(i, object, 1.0f, lights);
-            object.draw();
-        }
-        glDisable(GL_SCISSOR_TEST);
-        count(object);
-    }
-
-    void pickupUniforms(std::size_t i) {
-        murk::SceneObject& object = *objects[i];
-        object.shader->use();
-        setMatrix(table.modelMatrix[i], object.modelMatrix);
-        setMatrix(table.mvpMatrix[i], m.projection * m.view * object.modelMatrix);
-        setVector(table.lightLocation[i], flashlight().position);
-        glUniform1f(table.opacity[i], 1.0f);
-        glUniform1i(table.wireframe[i], view.wireframe ? 1 : 0);
-    }
-
-    void energyUniforms(std::size_t i) {
-        murk::SceneObject& object = *objects[i];
-        const ShaderProgram& program = *object.shader;
-        program.use();
-        setMatrix(named(program, "modelMatrix"), object.modelMatrix);
-        setMatrix(named(program, "mvpMatrix"), m.projection * m.view * object.modelMatrix);
-        setVector(named(program, "lightLocation"), flashlight().position);
-        glUniform1f(named(program, "opacity"), 0.1f);
-        glUniform1i(named(program, "wireframe"), view.wireframe ? 1 : 0);
-    }
-
-    // Which drawn "default" objects each light may fall on. Objects drawn by
-    // screen area count only where the light falls on them inside the view,
-    // and give the world box of those parts; any other object the light
-    // reaches needs its shadow map whatever shows.
-    LightUse lightUse(bool byScreenArea) const {
-        LightUse use;
-        for (std::size_t i = objectRole::heldLight; i < objects.size(); ++i) {
-            const murk::SceneObject& object = *objects[i];
-            if (programKind(*object.shader) != ProgramKind::Default || culled(view, i, object)) continue;
-            const unsigned lights = lightsReaching(object);
-            const bool byArea = byScreenArea && takesDepthFirst(view, i);
-            const WorldBox box = byArea ? boxOf(object) : WorldBox{};
-            for (unsigned l = 0; l < 2; ++l) {
-                if ((lights & bit(l)) == 0u) continue;
-                if (!byArea) {
-                    use.always[l] = true;
-                } else if (!lightOnScreen(box, l).empty()) {
-                    const Light& light = *renderer.lights[l];
-                    use.lit[l].add(litPart(LightCone{light.position, -light.direction, light.cutOff}, box));
-                }
-            }
-        }
-        return use;
-    }
-
-    // Lets objects a light cannot reach use "default" without that light.
-    void leaveOutUnreachedLights() {
-        leaveOut = true;
-        for (std::size_t i = objectRole::heldLight; i < objects.size(); ++i) level.add(boxOf(*objects[i]));
-        for (std::size_t l = 0; l < 2; ++l) {
-            const Light& light = *renderer.lights[l];
-            cones[l] = LightCone{light.position, -light.direction, light.cutOff};
-            shining[l] = light.intensity > 0.0f;
-        }
-    }
-
-
-private:
-    static constexpr unsigned noLight = 0u;
-    static constexpr unsigned torchLight = 1u;
-    static constexpr unsigned lampLight = 2u;
-    static constexpr unsigned bothLights = 3u;
-    static unsigned bit(unsigned light) { return 1u << light; }
-
-    // Where light l can fall on a box on screen, bounded twice: by the
-    // cone's own picture from the box's distance on, and by the picture of
-    // the part of the box the cone passes through.
-    PixelRect lightOnScreen(const WorldBox& box, unsigned l) const {
-        const Light& light = *renderer.lights[l];
-        const LightCone cone{light.position, -light.direction, light.cutOff};
-        const float from = distanceTo(light.position, box) * std::min(light.cutOff, 1.0f) * 0.99f;
-        return overlap(coneOnScreen(cone, m.view, m.projection, view.width, view.height, from),
-                       boxOnScreen(litPart(cone, box), m.projection * m.view, view.width, view.height));
-    }
-
-    void count(const murk::SceneObject& object) {
-        counts.objects += 1;
-        counts.faces += static_cast<unsigned>(std::max(object.indexCount, 0) / 3);
-        counts.vertices += static_cast<unsigned>(std::max(object.vertexCount, 0));
-    }
-
-    static WorldBox boxOf(const murk::SceneObject& object) {
-        return worldBox(glm::vec3(object.minX, object.minY, object.minZ),
-                        glm::vec3(object.maxX, object.maxY, object.maxZ), object.modelMatrix);
-    }
-
-    const Light& flashlight() const { return *renderer.lights[0]; }
-
-    // The lights that may fall on the object: both, or where unreached
-    // lights are left out, those that shine and whose cone reaches its box.
-    unsigned lightsReaching(const murk::SceneObject& object) const {
-        if (!leaveOut) return bothLights;
-        const WorldBox box = boxOf(object);
-        unsigned lights = noLight;
-        if (shining[0] && coneReaches(cones[0], level, box)) lights |= torchLight;
-        if (shining[1] && coneReaches(cones[1], level, box)) lights |= lampLight;
-        return lights;
-    }
-
-    // The object's own program with both lights, or "default" compiled
-    // without the others.
-    const ShaderProgram& defaultProgramWith(const murk::SceneObject& object, unsigned lights) const {
-        switch (lights) {
-        case bothLights: return *object.shader;
-        case torchLight: return *renderer.programs->withoutLamp;
-        case lampLight: return *renderer.programs->withoutFlashlight;
-        default: return dimAmbient() ? *renderer.programs->withoutLightsDim : *renderer.programs->withoutLights;
-        }
-    }
-
-    // "default" scales the ambient by 0.3 and rolls colours off above 0.7;
-    // below that the curve changes nothing (a margin for rounding).
-    bool dimAmbient() const { return view.ambient * 0.3f < 0.69f; }
-
-    void bindDiffuse(const murk::SceneObject& object, GLint location) {
-        const Texture* texture = object.material != nullptr ? object.material->diffuseTexture : nullptr;
-        bindTexture(diffuseUnit, hasImage(texture) ? texture->id : renderer.plainTexture);
-        glUniform1i(location, diffuseUnit);
-    }
-
-    void rimUniforms(std::size_t i, murk::SceneObject& object) {
-        const ShaderProgram& program = *object.shader;
-        program.use();
-        bindDiffuse(object, table.diffuseTexture[i]);
-        const glm::mat4& model = object.modelMatrix;
-        setVector(table.cameraLocation[i], view.eye);
-        setMatrix(table.modelMatrix[i], model);
-        setMatrix(table.normalMatrix[i], glm::transpose(glm::inverse(model)));
-        setMatrix(table.mvpMatrix[i], m.projection * m.view * model);
-        glUniform1f(table.lightIntensity[i], view.lightIntensity);
-        glUniform1f(named(program, "ambient"), view.ambient);
-        glUniform1i(table.wireframe[i], view.wireframe ? 1 : 0);
-    }
-
-    void defaultUniforms(std::size_t i, murk::SceneObject& object, float opacity, unsigned lights) {
-        const ShaderProgram& program = defaultProgramWith(object, lights);
-        program.use();
-        // Locations in the table are the object's own program's.
-        const bool own = &program == object.shader;
-        const auto at = [&](const std::vector<GLint>& column, const char* name) {
-            return own ? column[i] : named(program, name);
-        };
-        bindDiffuse(object, at(table.diffuseTexture, "diffuseTexture"));
-        const Texture* normalMap = object.material != nullptr ? object.material->normalTexture : nullptr;
-        if (hasImage(normalMap)) {
-            bindTexture(normalUnit, normalMap->id);
-            glUniform1i(at(table.normalTexture, "normalTexture"), normalUnit);
-        }
-        glUniform1i(named(program, "nmType"), hasImage(normalMap) ? static_cast<GLint>(normalMap->id) : -1);
-
-        const glm::mat4& model = object.modelMatrix;
-        setMatrix(named(program, "shadowTexMatrix_0"), m.flashlightShadow * model);
-        setMatrix(named(program, "shadowTexMatrix_1"), m.lampShadow * model);
-        bindTexture(flashlightShadowUnit, renderer.lights[0]->shadowMap->getMomentsTexture());
-        glUniform1i(named(program, "shadowMap_0"), flashlightShadowUnit);
-        bindTexture(lampShadowUnit, renderer.lights[1]->shadowMap->getMomentsTexture());
-        glUniform1i(named(program, "shadowMap_1"), lampShadowUnit);
-        setLight(program, *renderer.lights[0], "lightLocation_0", "spotDir_0", "spotCutOff_0", "I_0");
-        setLight(program, *renderer.lights[1], "lightLocation_1", "spotDir_1", "spotCutOff_1", "I_1");
-        setVector(at(table.cameraLocation, "cameraLocation"), view.eye);
-        setMatrix(at(table.modelMatrix, "modelMatrix"), model);
-        setMatrix(at(table.normalMatrix, "normalMatrix"), glm::transpose(glm::inverse(model)));
-        setMatrix(at(table.mvpMatrix, "mvpMatrix"), m.projection * m.view * model);
-        setMatrix(named(program, "mvMatrix"), m.view * model);
-        glUniform1f(at(table.shininess, "shininess"), 0.5f);
-        glUniform1f(at(table.ambientFactor, "ambientFactor"), view.ambient);
-        glUniform1f(at(table.opacity, "opacity"), opacity);
-        glUniform1i(at(table.wireframe, "wireframe"), view.wireframe ? 1 : 0);
-        glUniform1f(at(table.damage, "damage"), object.getDamage());
-    }
-
-    const FrameView& view;
-    const std::vector<murk::SceneObject*>& objects;
-    const FrameMatrices& m;
-    const Renderer& renderer;
-    const UniformTable& table;
-    DrawCounts& counts;
-    bool leaveOut = false;
-    WorldBox level;
-    LightCone cones[2];
-    bool shining[2] = {false, false};
-    PixelRect bright;
-};
-
-namespace {
-
-// Lays down the depth of the opaque objects the default program lights, so
-// the scene pass lights each pixel once instead of once per covering
-// surface (a software rasteriser runs the whole lighting for every fragment
-// that passes the depth test). Not in wireframe mode, where lines must show.
-void depthPass(const FrameView& view, const FrameMatrices& m, const ShaderProgram& program) {
-    const std::vector<murk::SceneObject*>& objects = *view.objects;
-    const std::size_t end = objectRole::firstPickup(objects.size());
-    program.use();
-    const GLint mvp = named(program, "mvpMatrix");
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    for (std::size_t i = objectRole::firstCaster; i < end; ++i) {
-        if (!takesDepthFirst(view, i)) continue;
-        const bool twoSided = objectRole::twoSided(i, objects.size());
-        if (twoSided) glDisable(GL_CULL_FACE);
-        setMatrix(mvp, m.projection * m.view * objects[i]->modelMatrix);
-        objects[i]->draw();
-        if (twoSided) glEnable(GL_CULL_FACE);
-    }
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    // The lit pass meets the same depths again, and marks each pixel it lights.
-    glDepthFunc(GL_LEQUAL);
-    glStencilFunc(GL_EQUAL, 0, 0xFF);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
-}
-
-}  // namespace
 
 Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const RendererSetup& setup)
     : programs(std::make_unique<Programs>()) {
@@ -555,7 +167,7 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
                                                 "threshold", "gaussian_bloom", "mix");
     screenQuad = makeQuad(programs->screen, "quad");
     lights[1] = std::make_unique<Light>(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec3(0.0f, 1.0f, 0.0f), 1.0f,
-                                        makeShadowMap(setup.shadowMapSize, slot), 1.0f);
+                                        makeShadowMap(setup.shadowMapSize, slot, lights[0]->shadowMap), 1.0f);
     uniformTable = buildUniformTable(objects);
     startScreen = loadImage("Start.jpg", slot + 1, setup.cookedFolder);
     endScreen = loadImage("End.jpg", slot + 2, setup.cookedFolder);
@@ -568,14 +180,13 @@ Renderer::Renderer(const std::vector<murk::SceneObject*>& objects, const Rendere
     programs->plainScreen = std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN");
     programs->ownTexelScreen =
         std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN\n#define OWN_TEXEL");
+    programs->scaledScreen =
+        std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define PLAIN\n#define SCALED");
+    programs->scaledCurveScreen =
+        std::make_unique<ShaderProgram>("Shader/quad.vert", "Shader/quad.frag", "", "#define SCALED");
     litPartQueries = std::make_unique<LitPartQueries>(programs->depth.get());
-    const auto variant = [](const char* defines) {
-        return std::make_unique<ShaderProgram>("Shader/default.vert", "Shader/default.frag", "", defines);
-    };
-    programs->withoutFlashlight = variant("#define WITHOUT_FLASHLIGHT");
-    programs->withoutLamp = variant("#define WITHOUT_LAMP");
-    programs->withoutLights = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP");
-    programs->withoutLightsDim = variant("#define WITHOUT_FLASHLIGHT\n#define WITHOUT_LAMP\n#define BELOW_SHOULDER");
+    objectQueries = std::make_unique<ObjectQueries>(programs->depth.get());
+    lighting = std::make_unique<LightingVariants>();
     // The pick-up orbs, the use key and the brightness bar draw where the image is black.
     const glm::vec4 extras(0.0625f, 0.034f, 0.33f, 0.128f);
     const glm::vec4 measured = measureHudArea(imageOf(hudImage.get()));
@@ -609,8 +220,24 @@ void Renderer::draw(const FrameView& view) {
         lights[l]->cutOff = spots[l]->cutOff;
         lights[l]->intensity = spots[l]->intensity;
     }
+    // The eye's matrices keep the window's shape; the 3-D passes draw into
+    // the scaled part of their targets, as if that were the window.
     const FrameMatrices m = frameMatrices(view, *lights[0], *lights[1]);
-    ScenePass pass(view, m, *this, counts);
+    const PixelRect drawn = scaledView(view.width, view.height, view.renderScale);
+    FrameView scaled = view;
+    scaled.width = drawn.width;
+    scaled.height = drawn.height;
+    postProcess->setDrawnSize(drawn.width, drawn.height);
+    counts.renderScale = static_cast<float>(drawn.width) / static_cast<float>(std::max(view.width, 1));
+    counts.flashlightOn = view.flashlight.intensity > 0.0f;
+    SceneInputs inputs;
+    inputs.lights[0] = lights[0].get();
+    inputs.lights[1] = lights[1].get();
+    inputs.variants = lighting.get();
+    inputs.table = &uniformTable;
+    inputs.plainTexture = plainTexture;
+    inputs.queries = shortcuts.hiddenObjects ? objectQueries.get() : nullptr;
+    ScenePass pass(scaled, m, inputs, counts);
     if (shortcuts.unreachedLightsLeftOut) pass.leaveOutUnreachedLights();
     const bool depthFirst = shortcuts.depthFirst && !view.wireframe;
     // Splitting a draw by screen area needs the depth pass's stencil.
@@ -619,33 +246,24 @@ void Renderer::draw(const FrameView& view) {
     litPartQueries->asked[0] = litPartQueries->asked[1] = false;
     {
         GpuScope scope(gpuTimer, GpuPass::Scene);
-        beginScene(view, m, depthFirst);
-        if (byScreenArea) askWhetherLitPartsShow(view, m, use);
+        beginScene(scaled, m, depthFirst);
+        if (byScreenArea) askWhetherLitPartsShow(scaled, m, use);
     }
-    shadowPasses(view, use);
+    shadowPasses(scaled, use);
     {
         GpuScope scope(gpuTimer, GpuPass::Scene);
-        scenePass(view, pass, depthFirst, byScreenArea);
+        glBindFramebuffer(GL_FRAMEBUFFER, postProcess->sceneFramebuffer);
+        pass.draw(depthFirst, byScreenArea);
     }
     {
         GpuScope scope(gpuTimer, GpuPass::Bloom);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        postProcess->run(shortcuts.conesOnScreen ? brightArea(view, pass) : PixelRect{0, 0, view.width, view.height},
-                         shortcuts.glowTiles);
+        postProcess->run(shortcuts.conesOnScreen ? pass.brightArea() : drawn, shortcuts.glowTiles);
     }
     GpuScope scope(gpuTimer, GpuPass::PresentHud);
-    present(view);
+    present(view, drawn);
 }
 
-// Where the bloom's bright pass can find anything above its threshold.
-PixelRect Renderer::brightArea(const FrameView& view, const ScenePass& pass) const {
-    // Unlit surfaces stay below the threshold while the ambient term does
-    // ("default" scales it by 0.3; the bright pass starts at 0.8), and
-    // wireframe lines are drawn unlit everywhere.
-    const bool ambientDark = view.ambient * 0.3f < 0.5f;
-    if (!ambientDark || view.wireframe) return PixelRect{0, 0, view.width, view.height};
-    return pass.brightArea();
-}
 
 // Both lights' shadow maps, depth and blur timed apart, always filled
 // (wireframe only changes the scene pass). A light that lights nothing drawn
@@ -671,7 +289,7 @@ void Renderer::shadowPasses(const FrameView& view, const LightUse& use) {
         glScissor(region.x, region.y, region.width, region.height);
         {
             GpuScope scope(gpuTimer, l == 0 ? GpuPass::Shadow0 : GpuPass::Shadow1);
-            if (seen) renderShadowDepth(light, ups[l], *view.objects);
+            if (seen) renderShadowDepth(light, ups[l], *view.objects, shortcuts.shadowRegions);
         }
         {
             GpuScope scope(gpuTimer, GpuPass::Blurs);
@@ -726,77 +344,6 @@ void Renderer::askWhetherLitPartsShow(const FrameView& view, const FrameMatrices
     }
 }
 
-void Renderer::scenePass(const FrameView& view, ScenePass& pass, bool depthFirst, bool byScreenArea) {
-    const std::vector<murk::SceneObject*>& objects = *view.objects;
-    glBindFramebuffer(GL_FRAMEBUFFER, postProcess->sceneFramebuffer);
-    glViewport(0, 0, view.width, view.height);
-    glPolygonMode(GL_FRONT_AND_BACK, view.wireframe ? GL_LINE : GL_FILL);
-    // The lit pass meets the depth pass's depths again (the shadow passes
-    // in between used their own test).
-    if (depthFirst) glDepthFunc(GL_LEQUAL);
-
-    // Opaque objects in scene order; translucent ones wait for their pass.
-    const std::size_t pickups = objectRole::firstPickup(objects.size());
-    std::vector<std::size_t> deferred;
-    for (std::size_t i = objectRole::heldLight; i < pickups; ++i) {
-        murk::SceneObject& object = *objects[i];
-        const bool twoSided = objectRole::twoSided(i, objects.size());
-        if (twoSided) glDisable(GL_CULL_FACE);
-        if (!culled(view, i, object)) {
-            if (translucent(object) && view.transparency) {
-                deferred.push_back(i);
-            } else {
-                // After the depth pass, surfaces tied at the front depth all
-                // pass; the stencil keeps the first, as the plain test would.
-                if (depthFirst && takesDepthFirst(view, i)) {
-                    glEnable(GL_STENCIL_TEST);
-                } else {
-                    glDisable(GL_STENCIL_TEST);
-                }
-                if (byScreenArea && takesDepthFirst(view, i)) {
-                    pass.drawByScreenArea(i);
-                } else {
-                    pass.markBright(i);
-                    pass.prepare(i, 1.0f);
-                    pass.draw(i);
-                }
-            }
-        }
-        if (twoSided) glEnable(GL_CULL_FACE);
-    }
-    glDisable(GL_STENCIL_TEST);
-    if (depthFirst) glDepthFunc(GL_LESS);
-
-    for (std::size_t i = pickups; i < objects.size(); ++i) {
-        pass.markBright(i);
-        pass.pickupUniforms(i);
-        pass.draw(i);
-    }
-
-    if (view.transparency) {
-        glDisable(GL_CULL_FACE);
-        glDepthMask(GL_FALSE);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        for (const std::size_t i : deferred) {
-            murk::SceneObject& object = *objects[i];
-            // Culled by the frustum whatever the object's place in the list.
-            if (view.frustum != nullptr && view.frustum->enabled && !view.frustum->isVisible(object)) continue;
-            pass.markBright(i);
-            if (programKind(*object.shader) == ProgramKind::Energy) {
-                pass.energyUniforms(i);
-            } else {
-                pass.prepare(i, object.material->opacity);
-            }
-            pass.draw(i);
-        }
-        glDisable(GL_BLEND);
-        glDepthMask(GL_TRUE);
-        glEnable(GL_CULL_FACE);
-    }
-    // The full-screen passes must fill the window whatever the scene used.
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-}
 
 GLuint Renderer::screenTexture(ScreenImage image) const {
     switch (image) {
@@ -812,19 +359,31 @@ GLuint Renderer::screenTexture(ScreenImage image) const {
 
 // With the window framebuffer bound: the screen quad with the finished
 // scene or a full-screen image, then the HUD while a game is in progress.
-void Renderer::present(const FrameView& view) {
+void Renderer::present(const FrameView& view, const PixelRect& drawn) {
     const bool curve = view.brightness > 0.0f && view.brightness != 1.0f;
     const ScreenImage image = chooseScreen(view.screen);
     const bool sceneImage = image == ScreenImage::Composed || image == ScreenImage::Scene;
-    const ShaderProgram& program = curve        ? *screenQuad->shader
+    const bool scaledUp = sceneImage && !drawn.covers(view.width, view.height);
+    const ShaderProgram& program = scaledUp     ? (curve ? *programs->scaledCurveScreen : *programs->scaledScreen)
+                                   : curve      ? *screenQuad->shader
                                    : sceneImage ? *programs->ownTexelScreen
                                                 : *programs->plainScreen;
     program.use();
+    glViewport(0, 0, view.width, view.height);
     // The quad covers the window: a depth test would only cost time.
     glDisable(GL_DEPTH_TEST);
     bindTexture(screenUnit, screenTexture(image));
     glUniform1i(named(program, "quadTexture"), screenUnit);
     glUniform1f(named(program, "brightness"), view.brightness);
+    if (scaledUp) {
+        // The drawn part of the image, filtered up to the window; reads stay
+        // half a texel inside it, where the rest of the target never leaks in.
+        const glm::vec2 size(static_cast<float>(view.width), static_cast<float>(view.height));
+        const glm::vec2 part(static_cast<float>(drawn.width), static_cast<float>(drawn.height));
+        glUniform2f(named(program, "imageScale"), part.x / size.x, part.y / size.y);
+        glUniform4f(named(program, "imageBounds"), 0.5f / size.x, 0.5f / size.y, (part.x - 0.5f) / size.x,
+                    (part.y - 0.5f) / size.y);
+    }
     screenQuad->draw();
     glEnable(GL_DEPTH_TEST);
     if (hudShown(view.screen) && view.menu.kind != MenuView::Kind::Options) drawHud(view);

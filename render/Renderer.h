@@ -14,6 +14,8 @@
 class GpuTimer;
 struct FrameMatrices;
 struct LightUse;
+struct LightingVariants;
+struct ObjectQueries;
 class Light;
 class PostProcess;
 class ShaderProgram;
@@ -30,6 +32,8 @@ struct DrawCounts {
     unsigned vertices = 0;
     unsigned faces = 0;
     unsigned objects = 0;
+    float renderScale = 1.0f;    // of the window, for the 3-D passes
+    bool flashlightOn = false;   // the flashlight shone
 };
 
 // Work the renderer can leave out without changing the picture; all on in
@@ -38,7 +42,8 @@ struct FrameShortcuts {
     // Lays down the opaque scene's depth first, so each pixel is lit once
     // instead of once per covering surface.
     bool depthFirst = true;
-    // Draws and blurs only the part of each shadow map its cone can read.
+    // Draws and blurs only the part of each shadow map its cone can read,
+    // and draws into it only the casters that can reach that part.
     bool shadowRegions = true;
     // Objects a light is off for, or whose box its cone cannot reach, are
     // drawn by "default" compiled without that light's terms; a light that
@@ -52,6 +57,9 @@ struct FrameShortcuts {
     // The bloom's bright pass finds which tiles of the picture glow at all,
     // and the blurs work only round those.
     bool glowTiles = true;
+    // With depthFirst: an object whose box the depth pass hides wholly is
+    // not lit (its box is drawn against that depth first, with a query).
+    bool hiddenObjects = true;
 };
 
 struct RendererSetup {
@@ -98,23 +106,21 @@ public:
 
 private:
     struct Programs;
-    class ScenePass;
-
     struct LitPartQueries;
 
     void beginScene(const FrameView& view, const FrameMatrices& m, bool depthFirst);
     void askWhetherLitPartsShow(const FrameView& view, const FrameMatrices& m, const LightUse& use);
     void shadowPasses(const FrameView& view, const LightUse& use);
-    PixelRect brightArea(const FrameView& view, const ScenePass& pass) const;
-    void scenePass(const FrameView& view, ScenePass& pass, bool depthFirst, bool byScreenArea);
-    void present(const FrameView& view);
+    void present(const FrameView& view, const PixelRect& drawn);
     void drawHud(const FrameView& view);
     GLuint screenTexture(ScreenImage image) const;
 
     std::unique_ptr<Light> lights[2];  // flashlight, lamp
     std::unique_ptr<PostProcess> postProcess;
     std::unique_ptr<Programs> programs;
+    std::unique_ptr<LightingVariants> lighting;
     std::unique_ptr<LitPartQueries> litPartQueries;
+    std::unique_ptr<ObjectQueries> objectQueries;
     std::unique_ptr<murk::QuadObject> hudQuad;
     std::unique_ptr<murk::QuadObject> screenQuad;
     // A second screen quad the game's set-up has always made; nothing draws it.

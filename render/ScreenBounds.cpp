@@ -1,3 +1,4 @@
+// Draws nothing: where boxes and cones fall on screen, in pixels.
 #include "render/ScreenBounds.h"
 
 #include <algorithm>
@@ -79,4 +80,13 @@ PixelRect boxOnScreen(const WorldBox& box, const glm::mat4& viewProjection, int 
         }
     }
     return pixelsOf(low, high, width, height);
+}
+
+PixelRect scaledView(int width, int height, float scale) {
+    const float s = std::isnan(scale) ? maxRenderScale : std::clamp(scale, minRenderScale, maxRenderScale);
+    if (s >= maxRenderScale) return PixelRect{0, 0, width, height};
+    const auto part = [s](int size) {
+        return std::max(1, static_cast<int>(std::lround(static_cast<double>(size) * static_cast<double>(s))));
+    };
+    return PixelRect{0, 0, part(width), part(height)};
 }

@@ -25,6 +25,14 @@ PixelRect unite(const PixelRect& a, const PixelRect& b);
 // Grown by dx pixels left and right and dy up and down (an empty one stays empty).
 PixelRect grown(const PixelRect& r, int dx, int dy);
 
+// Lowest and highest render scale; the 3-D passes draw at scale x the window.
+inline constexpr float minRenderScale = 0.5f;
+inline constexpr float maxRenderScale = 1.0f;
+// The pixels the 3-D passes draw for a window of width x height at `scale`
+// (kept within the range above; not a number draws at full size): the
+// window's own size at 1, never less than one pixel.
+PixelRect scaledView(int width, int height, float scale);
+
 // The pixels of a width x height view whose centres may lie in the
 // normalised-device bounds low..high, with one pixel to spare; none when the
 // bounds lie wholly beside the view.

@@ -1,3 +1,4 @@
+// Draws nothing: which image the window shows, and whether the HUD goes over it.
 #include "render/Screens.h"
 
 ScreenImage chooseScreen(const ScreenState& state) {

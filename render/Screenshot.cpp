@@ -1,3 +1,4 @@
+// Draws nothing: reads the finished back buffer into a PNG.
 #include "render/Screenshot.h"
 
 #include <cerrno>

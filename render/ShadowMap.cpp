@@ -1,3 +1,4 @@
+// A light's shadow map: the casters' depth moments, then their blur.
 #include "render/ShadowMap.h"
 
 #include "render/RenderTexture.h"
@@ -7,32 +8,41 @@
 
 ShadowMap::ShadowMap(int width_, int height_, GLenum internalFormat_, GLenum format_, GLenum type_,
                      int slot_, const std::string& depthProgramName,
-                     const std::string& blurProgramName)
+                     const std::string& blurProgramName, const ShadowMap* sharing)
     : width(width_),
       height(height_),
       internalFormat(internalFormat_),
       format(format_),
       type(type_),
-      slot(slot_ + 1) {
-    depthProgram = new ShaderProgram("Shader/" + depthProgramName + ".vert",
-                                     "Shader/" + depthProgramName + ".frag");
-    blurProgram = new ShaderProgram("Shader/" + blurProgramName + ".vert",
-                                    "Shader/" + blurProgramName + ".frag");
-
+      slot(slot_ + 1),
+      ownsShared(sharing == nullptr || sharing->width != width_ || sharing->height != height_ ||
+                 sharing->internalFormat != internalFormat_) {
     const GLint colourFormat = static_cast<GLint>(internalFormat);
+    if (ownsShared) {
+        depthProgram = new ShaderProgram("Shader/" + depthProgramName + ".vert",
+                                         "Shader/" + depthProgramName + ".frag");
+        blurProgram = new ShaderProgram("Shader/" + blurProgramName + ".vert",
+                                        "Shader/" + blurProgramName + ".frag");
+        depthTexture = murk::createRenderTexture(GL_TEXTURE1, GL_DEPTH_COMPONENT32F, width, height,
+                                                 GL_DEPTH_COMPONENT, GL_FLOAT);
+        glGenFramebuffers(1, &blurFramebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, blurFramebuffer);
+        blurTexture = murk::createRenderTexture(GL_TEXTURE2, colourFormat, width, height, format, type);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, blurTexture, 0);
+    } else {
+        depthProgram = sharing->depthProgram;
+        blurProgram = sharing->blurProgram;
+        depthTexture = sharing->depthTexture;
+        blurFramebuffer = sharing->blurFramebuffer;
+        blurTexture = sharing->blurTexture;
+    }
+
     glGenFramebuffers(1, &shadowFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
     momentsTexture =
         murk::createRenderTexture(GL_TEXTURE0, colourFormat, width, height, format, type);
-    depthTexture = murk::createRenderTexture(GL_TEXTURE1, GL_DEPTH_COMPONENT32F, width, height,
-                                             GL_DEPTH_COMPONENT, GL_FLOAT);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, momentsTexture, 0);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
-
-    glGenFramebuffers(1, &blurFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, blurFramebuffer);
-    blurTexture = murk::createRenderTexture(GL_TEXTURE2, colourFormat, width, height, format, type);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, blurTexture, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
     blurMaterial = new Material();
@@ -42,11 +52,12 @@ ShadowMap::ShadowMap(int width_, int height_, GLenum internalFormat_, GLenum for
 ShadowMap::~ShadowMap() {
     delete blurQuad;
     delete blurMaterial;
-    glDeleteFramebuffers(1, &blurFramebuffer);
     glDeleteFramebuffers(1, &shadowFramebuffer);
+    glDeleteTextures(1, &momentsTexture);
+    if (!ownsShared) return;
+    glDeleteFramebuffers(1, &blurFramebuffer);
     glDeleteTextures(1, &blurTexture);
     glDeleteTextures(1, &depthTexture);
-    glDeleteTextures(1, &momentsTexture);
     delete blurProgram;
     delete depthProgram;
 }

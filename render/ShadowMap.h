@@ -20,8 +20,12 @@ class QuadObject;
 class ShadowMap {
 public:
     // The program names are base names: "Shader/" + name + ".vert"/".frag".
+    // With `sharing`, its depth buffer, blur target and programs are used
+    // instead of new ones: maps drawn and blurred one after the other need
+    // only their own moments. `sharing` must outlive this map.
     ShadowMap(int width, int height, GLenum internalFormat, GLenum format, GLenum type, int slot,
-              const std::string& depthProgramName, const std::string& blurProgramName);
+              const std::string& depthProgramName, const std::string& blurProgramName,
+              const ShadowMap* sharing = nullptr);
     ~ShadowMap();
     ShadowMap(const ShadowMap&) = delete;
     ShadowMap& operator=(const ShadowMap&) = delete;
@@ -53,4 +57,5 @@ private:
     void blurPass(GLuint target, GLuint source, GLenum unit, glm::vec2 scale);
 
     Material* blurMaterial = nullptr;  // the quad does not own its material
+    bool ownsShared = true;  // the depth buffer, blur target and programs
 };

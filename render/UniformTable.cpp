@@ -1,3 +1,4 @@
+// Draws nothing: each scene object's uniform locations, looked up once.
 #include "render/UniformTable.h"
 
 #include "scene/ShaderProgram.h"

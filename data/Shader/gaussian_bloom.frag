@@ -18,7 +18,9 @@ const float weights[5] = float[](0.2270270270, 0.1945945946, 0.1216216216, 0.054
 void main() {
     ivec2 size = textureSize(shadowMap, 0);
     ivec2 step = ivec2(round(scale * vec2(size)));
-    ivec2 at = clamp(ivec2(texCoord * vec2(size)), ivec2(0), size - 1);
+    // The fragment's own texel: at a render scale below 1 the pass covers
+    // only the lower left part of its target.
+    ivec2 at = ivec2(gl_FragCoord.xy);
     ivec2 last = size - 1;
     vec4 sum = texelFetch(shadowMap, at, 0) * weights[0];
     for (int i = 1; i < 5; ++i) {

@@ -7,13 +7,20 @@ uniform sampler2D quadTexture;
 // so the curve costs as much as the copy even when it is not applied.
 // OWN_TEXEL reads each pixel's own texel, for an image of the window's size:
 // the same colour as filtering at the texel's centre, for a quarter of the reads.
+// SCALED filters the drawn part up to the window, its reads kept within
+// imageBounds (low x, low y, high x, high y) so nothing beside it bleeds in.
 uniform float brightness;
+#ifdef SCALED
+uniform vec4 imageBounds;
+#endif
 
 in vec2 texCoord;
 out vec4 fragColor;
 
 void main() {
-#ifdef OWN_TEXEL
+#if defined(SCALED)
+    vec3 colour = texture(quadTexture, clamp(texCoord, imageBounds.xy, imageBounds.zw)).rgb;
+#elif defined(OWN_TEXEL)
     vec3 colour = texelFetch(quadTexture, ivec2(gl_FragCoord.xy), 0).rgb;
 #else
     vec3 colour = texture(quadTexture, texCoord).rgb;

@@ -9,6 +9,7 @@
 #include "app/GameRules.h"
 #include "app/SettingsCheck.h"
 #include "app/Subtitles.h"
+#include "app/RenderScaleControl.h"
 #include "app/Timedemo.h"
 #include "app/TriggerBoxes.h"
 #include "app/WindowTitle.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -433,7 +435,6 @@ bool parse(Args args, std::string& error) {
     return parseCommandLine(static_cast<int>(args.size()), args.data(), options, error);
 }
 
-// Sizes given override CONFIG.txt's (1280 x 720, shadow maps 1024), the others stand.
 // A wrong file named Subtitles.txt costs a few console lines and a bounded read.
 TEST(Subtitles, LongLinesAndFloodsAreSkippedAndCountedOnce) {
     std::string flood;
@@ -468,19 +469,21 @@ TEST(Subtitles, LongLinesAndFloodsAreSkippedAndCountedOnce) {
     std::filesystem::remove(dir + "huge.txt");
 }
 
+// Sizes, render scale and frame rate given override CONFIG.txt's (1280 x 720,
+// shadow maps 1024, scale 1, no target), the others stand.
 TEST(CommandLine, GoodLines) {
     using Mode = CommandLine::Mode;
     struct Case { Args args; Mode mode; const char* demo; int frames, width, height, shadow; const char* report;
-                  int applied[3]; };
+                  std::vector<float> applied; };
     const Case cases[] = {
         {{"--timedemo", "demos/walk.mdemo", "--frames", "50", "--width", "640", "--height", "360",
-          "--shadow-map-size", "512", "--report", "/tmp/x", "--floor"},
-         Mode::Timedemo, "demos/walk.mdemo", 50, 640, 360, 512, "/tmp/x", {640, 360, 512}},
-        {{}, Mode::Play, "", 0, 0, 0, 0, "timedemo", {1280, 720, 1024}},
-        {{"--record", "a.mdemo", "--frames", "5", "--frames", "7"}, Mode::Record, "a.mdemo", 7, 0, 0, 0, "timedemo",
-         {1280, 720, 1024}},
-        {{"--height", "16384", "--replay", "b", "--frames", "1073741824"}, Mode::Replay, "b", 1 << 30, 0, 16384, 0,
-         "timedemo", {1280, 16384, 1024}},
+          "--shadow-map-size", "512", "--report", "/tmp/x", "--floor", "--render-scale", "0.5", "--target-fps", "30"},
+         Mode::Timedemo, "demos/walk.mdemo", 50, 640, 360, 512, "/tmp/x", {640, 360, 512, 0.5f, 30}},
+        {{}, Mode::Play, "", 0, 0, 0, 0, "timedemo", {1280, 720, 1024, 1, 0}},
+        {{"--record", "a.mdemo", "--frames", "5", "--frames", "7", "--render-scale", "1"}, Mode::Record, "a.mdemo", 7,
+         0, 0, 0, "timedemo", {1280, 720, 1024, 1, 0}},
+        {{"--height", "16384", "--replay", "b", "--frames", "1073741824", "--render-scale", "0.75"}, Mode::Replay, "b",
+         1 << 30, 0, 16384, 0, "timedemo", {1280, 16384, 1024, 0.75f, 0}},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -493,8 +496,9 @@ TEST(CommandLine, GoodLines) {
                   std::tuple(c.demo, c.frames, c.width, c.height, c.shadow, c.report));
         Settings settings;
         applyOverrides(options, settings);
-        EXPECT_EQ(std::tuple(settings.width, settings.height, settings.shadowMapSize),
-                  std::tuple(c.applied[0], c.applied[1], c.applied[2]));
+        EXPECT_EQ((std::vector<float>{float(settings.width), float(settings.height), float(settings.shadowMapSize),
+                                      settings.renderScale, float(settings.targetFps)}),
+                  c.applied);
     }
 }
 
@@ -516,6 +520,10 @@ TEST(CommandLine, BadLines) {
         {{"--timedemo", "a", "--timedemo", "a"}, "only one of --record, --replay and --timedemo"},
         {{"--replay", ""}, "--replay needs a file name"},
         {{"--report", ""}, "--report needs a file name prefix"},
+        {{"--render-scale", "0.4"}, "--render-scale needs a number from 0.5 to 1, not \"0.4\""},
+        {{"--render-scale", "nan"}, "--render-scale needs a number from 0.5 to 1, not \"nan\""},
+        {{"--render-scale", "0.5x"}, "--render-scale needs a number from 0.5 to 1, not \"0.5x\""},
+        {{"--target-fps", "241"}, "--target-fps needs a whole number from 1 to 240, not \"241\""},
     };
     for (const auto& [args, message] : cases) {
         std::string error;
@@ -654,6 +662,8 @@ std::vector<TimedemoFrame> run() {
     frames[4].updateMs = 2.1;
     frames[2].gpuMs.fill(1000.0);
     frames[2].gpuKnown = false;
+    for (std::size_t i : {0, 1, 3}) frames[i].flashlightOn = true;
+    frames[0].renderScale = 0.5f;
     return frames;
 }
 
@@ -667,7 +677,9 @@ TEST(Timedemo, SummaryAsReported) {
                              "frames over 16.7 ms     4", "frames over 33.3 ms     2", "gpu shadow 0            1.00 ms",
                              "gpu present+hud         6.00 ms", "gpu total               21.00 ms",
                              "update cpu mean         0.2000 ms", "update cpu median       0.1000 ms",
-                             "start-up                1.500 s", "peak memory             99.0 MiB"})
+                             "start-up                1.500 s", "peak memory             99.0 MiB",
+                             "median, flashlight on   40.00 ms (3 frames)",
+                             "median, flashlight off  10.00 ms (17 frames)", "render scale mean       0.975"})
         EXPECT_NE(report.find("\n" + std::string(line) + "\n"), std::string::npos) << line << report;
     EXPECT_EQ(summarize({}, 0.0, 1.5, 99.0).meanFps, 0.0);
 }
@@ -678,9 +690,40 @@ TEST(Timedemo, CsvRows) {
     writeCsv(csv, {frames[0], frames[2]});
     EXPECT_EQ(csv.str(),
               "frame,frame_ms,update_ms,gpu_shadow_0_ms,gpu_shadow_1_ms,gpu_blurs_ms,gpu_scene_ms,gpu_bloom_ms,"
-              "gpu_present_hud_ms,gpu_total_ms\n"
-              "0,20.000,0.1000,1.000,2.000,3.000,4.000,5.000,6.000,21.000\n"
-              "1,16.700,0.1000,,,,,,,\n");
+              "gpu_present_hud_ms,gpu_total_ms,render_scale,flashlight\n"
+              "0,20.000,0.1000,1.000,2.000,3.000,4.000,5.000,6.000,21.000,0.500,1\n"
+              "1,16.700,0.1000,,,,,,,,1.000,0\n");
+}
+
+// The render scale against a frame that costs fixed + perPixel x scale^2 ms,
+// with every third frame a fifth slower: it settles where the frame fits
+// the target's headroom, or at a limit, and then stays within a small band.
+TEST(RenderScaleControl, SettlesWithoutPumping) {
+    const struct { int fps; double fixed, perPixel; float start, low, high; } cases[] = {
+        {30, 5, 40, 1.0f, 0.68f, 0.80f},   // about 0.73 holds 28 ms
+        {30, 5, 10, 0.5f, 1.0f, 1.0f},     // fast enough at full size: climbs to 1
+        {30, 30, 40, 1.0f, 0.5f, 0.5f},    // too slow even at half: stays at 0.5
+        {60, 2, 30, 0.8f, 0.57f, 0.66f},   // 14 ms of 16.7
+        {0, 5, 200, 0.8f, 0.8f, 0.8f},     // no target: the setting stands
+    };
+    for (const auto& c : cases) {
+        RenderScaleControl control(c.start, c.fps);
+        float least = 1.0f, most = 0.0f;
+        for (int frame = 0; frame < 900; ++frame) {
+            const double s = control.scale();
+            control.frameTook((c.fixed + c.perPixel * s * s) * (frame % 3 == 0 ? 1.2 : 1.0));
+            if (frame >= 600) std::tie(least, most) = std::pair(std::min(least, control.scale()), std::max(most, control.scale()));
+        }
+        EXPECT_GE(least, c.low) << c.fps << " fps, " << c.perPixel;
+        EXPECT_LE(most, c.high) << c.fps << " fps, " << c.perPixel;
+        EXPECT_LE(most - least, 0.03f) << "pumps at " << c.fps << " fps, " << c.perPixel;
+    }
+    // One stalled frame moves the scale by one step at most.
+    RenderScaleControl control(0.75f, 30);
+    for (int frame = 0; frame < 100; ++frame) control.frameTook(RenderScaleControl::headroom * 1000.0 / 30.0);
+    EXPECT_EQ(control.scale(), 0.75f);
+    control.frameTook(5000.0);
+    EXPECT_GE(control.scale(), 0.75f - RenderScaleControl::maxStep);
 }
 
 Controls with(int key, bool pressed, bool held) {
@@ -734,18 +777,20 @@ std::vector<float> fields(const Settings& s, const Camera& c) {
     return {float(s.width), float(s.height), float(s.windowed), float(s.refreshRate), s.ambient,
             float(s.shadowMapSize), c.startPosition.x, c.startPosition.y, c.startPosition.z,
             c.horizontalAngle, c.verticalAngle, c.mouseSpeed, c.walkSpeed, c.padLookSpeed, c.padSpeed,
-            float(s.freezeMeters), float(s.subtitles), s.brightness, float(s.invertY)};
+            float(s.freezeMeters), float(s.subtitles), s.brightness, float(s.invertY), s.renderScale,
+            float(s.targetFps)};
 }
 const std::vector<float> defaults{1280, 720, 1, 60, 0.2f, 1024, 2.92f, 0.8f, 0.262f,
-                                  -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0, 1, 1, 0};
+                                  -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0, 1, 1, 0, 1, 0};
 // Lines without a setting carry values too: a reader that counts wrong picks them up.
 const std::vector<std::string> fullFile{
     "settings = 9", "width = 800", "height = 600", "windowed = FALSE", "refresh = 75", "ambient = 0.35",
     "x = 9", "x = 9", "shadow map = 512", "x = 9", "x = 9", "x = 1.5", "y = 2.5", "z = -3.5",
     "h = 0.25", "v = -0.125", "mouse = 0.004", "walk = 2", "pad look = 3", "pad walk = 4",
-    "x = 9", "x = 9", "freeze = TRUE", "subtitles = FALSE", "brightness = 1.5", "invert = TRUE"};
+    "x = 9", "x = 9", "freeze = TRUE", "subtitles = FALSE", "brightness = 1.5", "invert = TRUE",
+    "scale = 0.75", "fps = 30"};
 const std::vector<float> fullValues{800, 600, 0, 75, 0.35f, 512, 1.5f, 2.5f, -3.5f,
-                                    0.25f, -0.125f, 0.004f, 2, 3, 4, 1, 0, 1.5f, 1};
+                                    0.25f, -0.125f, 0.004f, 2, 3, 4, 1, 0, 1.5f, 1, 0.75f, 30};
 
 // With a console, the numbers are checked as at start-up.
 std::vector<float> read(const std::vector<std::string>& lines, const char* ending = "\n",
@@ -780,11 +825,11 @@ TEST(Config, OddSeparatorsShortFilesAndLinesPastTheLast) {
     lines[4] = " =  120";      // no label, a leading space
     lines.resize(12);          // ends at start x
     EXPECT_EQ(read(lines), (std::vector<float>{0, 720, 0, 120, 0.35f, 512, 1.5f, 0.8f, 0.262f,
-                                               -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0, 1, 1, 0}));
+                                               -2.57f, -0.5f, 0.002f, 1, 1.5f, 5, 0, 1, 1, 0, 1, 0}));
     lines = fullFile;
-    lines.back() = "invert = FALSE";
-    lines.insert(lines.end(), configLineCount, "invert = TRUE");
-    EXPECT_EQ(read(lines).back(), 0.0f);  // lines past the last setting are not read
+    lines.back() = "fps = 20";
+    lines.insert(lines.end(), configLineCount, "fps = 60");
+    EXPECT_EQ(read(lines).back(), 20.0f);  // lines past the last setting are not read
 }
 
 TEST(Config, NumbersAndSwitchesReadLikeC) {
@@ -818,16 +863,26 @@ TEST(Config, NumbersThatAreNotFiniteFallBackToTheirDefaults) {
     EXPECT_NE(said.find("\nstart z inf in CONFIG.txt is not a finite number; using 0.262\n"), std::string::npos);
 }
 
-// Outside what F6 and F7 reach the picture is black or white: back to 1, said once.
-TEST(Config, BrightnessOutsideItsRangeFallsBackToOne) {
-    const std::pair<const char*, float> cases[] = {{"0.5", 0.5f}, {"2.5", 2.5f}, {"0.49", 1}, {"2.6", 1},
-                                                   {"nan", 1}, {"-inf", 1}};
-    for (const auto& [value, want] : cases) {
+// Outside what F6 and F7 reach the picture is black or white, and a render
+// scale or target frame rate outside its range draws nothing sensible: back
+// to the default, said once.
+TEST(Config, RangedSettingsOutsideTheirRangeFallBackToTheDefault) {
+    const struct { int line; const char* value; float want; const char* said; } cases[] = {
+        {configLine::brightness, "0.5", 0.5f, ""}, {configLine::brightness, "2.5", 2.5f, ""},
+        {configLine::brightness, "0.49", 1, "brightness "}, {configLine::brightness, "2.6", 1, "brightness "},
+        {configLine::brightness, "nan", 1, "brightness "}, {configLine::brightness, "-inf", 1, "brightness "},
+        {configLine::renderScale, "0.5", 0.5f, ""}, {configLine::renderScale, "0.49", 1, "render scale "},
+        {configLine::renderScale, "1.01", 1, "render scale "}, {configLine::renderScale, "nan", 1, "render scale "},
+        {configLine::targetFps, "240", 240, ""}, {configLine::targetFps, "241", 0, "target fps "},
+        {configLine::targetFps, "-1", 0, "target fps "}};
+    for (const auto& c : cases) {
         std::vector<std::string> lines = fullFile;
-        lines[configLine::brightness - 1] = std::string("brightness = ") + value;
+        lines[static_cast<std::size_t>(c.line - 1)] = std::string("x = ") + c.value;
         std::ostringstream console;
-        EXPECT_EQ(read(lines, "\n", &console)[17], want) << value;
-        EXPECT_EQ(console.str().find("brightness ") == 0, want == 1.0f) << console.str();
+        const std::size_t field = c.line == configLine::brightness ? 17 : static_cast<std::size_t>(c.line - 8);
+        EXPECT_EQ(read(lines, "\n", &console)[field], c.want) << c.value;
+        EXPECT_EQ(console.str().substr(0, std::strlen(c.said)), c.said) << console.str();
+        EXPECT_EQ(console.str().empty(), *c.said == '\0') << console.str();
     }
 }
 

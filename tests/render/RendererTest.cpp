@@ -88,7 +88,7 @@ TEST(RendererPasses, ObjectRolesDecideWhatEachPassDraws) {
     // Both lights on the probes, or their shadow maps are left out; one draw per object.
     v.flashlight = SpotLight{glm::vec3(0), {0, 0, -1}, 0.95f, 1.0f, v.up};
     v.lamp = SpotLight{{0, 5, 3}, {0, 1, 0}, 0.85f, 1.0f, {1, 0, 0}};
-    renderer.setShortcuts({true, true, true, false});
+    renderer.setShortcuts({true, true, true, false, true, false});  // probes lay no depth to hide behind
     renderer.draw(v);
     // Shadows: casters 2 to n - 4 for each light, culled or not.
     EXPECT_EQ(indices(draws, true), (std::vector<std::size_t>{2, 3, 4, 5, 6, 2, 3, 4, 5, 6}));
@@ -174,7 +174,7 @@ TEST(RealLevelShortcuts, LeaveEveryPixelAsTheFullWorkDrawsIt) {
         // With the shortcuts first: a shadow map wrongly left over from the
         // last pose would show.
         const std::vector<unsigned char> quick = drawn({});
-        const std::vector<unsigned char> full = drawn({false, false, false, false, false});
+        const std::vector<unsigned char> full = drawn({false, false, false, false, false, false});
         EXPECT_TRUE(full == quick) << "eye " << pose.eye.x << ", " << pose.eye.z;
         // The pose must show something lit, or the comparison proves little.
         EXPECT_GT(*std::max_element(full.begin(), full.end()), 100);
@@ -217,6 +217,33 @@ TEST(RealLevelCues, ShineWithTheTorchOff) {
             }
         EXPECT_GT(middle, ring / inRing + 60.0) << "cue at " << cue.x << ", " << cue.y << ", " << cue.z;
     }
+}
+
+// A render scale below 1 draws the scene smaller and fills the window with
+// it filtered up: the same picture, a little softer.
+// At 1 the shortcut test above and the kept pictures hold it byte for byte.
+TEST(RealLevelScale, HalfTheSizeFilledUpLooksLikeTheWholePicture) {
+    TestGame test(murk::test::TestGameOptions{320, 180, 256, "SCENE.txt"});
+    if (!test.ok()) GTEST_SKIP() << "no display or GL context";
+    GameContext& c = test.game();
+    test.startPlaying();
+    aim(c, {3.5f, 1.2f, -0.6f}, 3.14159f, 0.0f, 0.95f, 1.0f);  // the kitchen door's frame in the beam
+    const auto drawn = [&](float scale, float brightness) {
+        std::tie(c.settings.renderScale, c.settings.brightness) = std::pair(scale, brightness);
+        c.renderer->draw(frameView(c));
+        return test.pixels();
+    };
+    const auto meanDifference = [](const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
+        return sum / double(a.size());
+    };
+    for (const float brightness : {1.0f, 1.6f}) {
+        const std::vector<unsigned char> whole = drawn(1.0f, brightness), half = drawn(0.5f, brightness);
+        EXPECT_NE(whole, half);
+        EXPECT_LT(meanDifference(whole, half), 3.0) << brightness;
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 // RGB rows from the bottom, as GL reads them; empty when there is no file.
