@@ -24,7 +24,7 @@ constexpr const char* shippedLabels[configLineCount] = {
     nullptr, "window width", "window height", "windowed", "refresh rate", "ambient light", nullptr, nullptr,
     "shadow map size", nullptr, nullptr, "start x", "start y", "start z", "horizontal angle", "vertical angle",
     "mouse speed", "walk speed", "game pad look speed", "game pad walk speed", nullptr, nullptr, "freeze meters",
-    "subtitles", "brightness", "invert mouse and pad look"};
+    "subtitles", "brightness", "invert mouse and pad look", "render scale", "target frame rate"};
 
 // Letters and digits before any remark in brackets, in lower case: "Mouse-Speed" is "mousespeed".
 std::string labelKey(const std::string& label) {

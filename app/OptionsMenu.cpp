@@ -7,13 +7,14 @@
 #include "app/KeyBindings.h"
 #include "app/OptionTexts.h"
 #include "app/SettingsCheck.h"
+#include "render/ScreenBounds.h"
 
 namespace {
 
 // In screen order: the first column, then the second.
 enum class Item {
     MasterVolume, MusicVolume, EffectsVolume, VoicesVolume, Brightness, FieldOfView, HeadBob, FullScreen,
-    WindowSize, ShadowQuality, Subtitles, SubtitleSize, CalmMode,
+    WindowSize, ShadowQuality, RenderScale, Subtitles, SubtitleSize, CalmMode,
     MouseSpeed, InvertMouse, InvertPad, PadLookSpeed,
     KeyForward, KeyBack, KeyLeft, KeyRight, KeyCrouch, KeyUse, KeyLight, KeyPause, KeysDefault, Back,
 };
@@ -21,11 +22,17 @@ constexpr int itemCount = static_cast<int>(Item::Back) + 1;
 
 constexpr const char* labels[itemCount] = {
     "Master volume", "Music volume", "Effects volume", "Voices volume", "Brightness", "Field of view",
-    "Head bob", "Full screen", "Window size", "Shadow quality", "Subtitles", "Subtitle size", "Calm mode",
+    "Head bob", "Full screen", "Window size", "Shadow quality", "Render scale", "Subtitles", "Subtitle size", "Calm mode",
     "Mouse speed", "Invert mouse", "Invert pad", "Pad look speed",
     "Forward", "Back", "Left", "Right", "Crouch", "Use", "Flashlight", "Pause", "Keys back to defaults",
     "Done",
 };
+
+// The render scale moves in twentieths, so it reads as whole percents.
+float renderScaleStep(float scale, int steps) {
+    const float stepped = std::round(scale * 20.0f + static_cast<float>(steps)) / 20.0f;
+    return std::clamp(stepped, minRenderScale, maxRenderScale);
+}
 
 // The shadow map edges the options offer, and what they are called.
 constexpr int shadowSizes[] = {256, 512, 1024, 2048};
@@ -128,6 +135,8 @@ void step(Item item, OptionTargets& t, int steps) {
         stepWindowSize(t, steps);
     } else if (item == Item::ShadowQuality) {
         stepShadows(t.settings, steps);
+    } else if (item == Item::RenderScale) {
+        t.settings.renderScale = renderScaleStep(t.settings.renderScale, steps);
     }
 }
 
@@ -140,6 +149,8 @@ float fillOf(Item item, OptionTargets& t) {
         return (t.settings.brightness - rules::minBrightness) / (rules::maxBrightness - rules::minBrightness);
     if (item == Item::MouseSpeed)
         return std::log(t.camera.mouseSpeed / rules::minMouseSpeed) / std::log(rules::maxMouseSpeed / rules::minMouseSpeed);
+    if (item == Item::RenderScale)
+        return (t.settings.renderScale - minRenderScale) / (maxRenderScale - minRenderScale);
     if (item == Item::PadLookSpeed)
         return (t.camera.padLookSpeed - rules::minPadLookSpeed) / (rules::maxPadLookSpeed - rules::minPadLookSpeed);
     return -1.0f;
@@ -158,6 +169,8 @@ void setFill(Item item, OptionTargets& t, float fill) {
         t.camera.mouseSpeed = rules::minMouseSpeed * std::pow(rules::maxMouseSpeed / rules::minMouseSpeed, fill);
     } else if (item == Item::PadLookSpeed) {
         t.camera.padLookSpeed = rules::minPadLookSpeed + 0.25f * static_cast<float>(std::lround(fill * 23.0f));
+    } else if (item == Item::RenderScale) {
+        t.settings.renderScale = renderScaleStep(minRenderScale + fill * (maxRenderScale - minRenderScale), 0);
     }
 }
 
@@ -171,6 +184,7 @@ std::string valueOf(Item item, OptionTargets& t) {
     case Item::SubtitleSize: return percentText(s.subtitleSize);
     case Item::MouseSpeed: return mouseSpeedText(t.camera.mouseSpeed);
     case Item::PadLookSpeed: return brightnessText(t.camera.padLookSpeed);
+    case Item::RenderScale: return percentText(static_cast<int>(std::lround(s.renderScale * 100.0f)));
     case Item::WindowSize: return std::to_string(s.width) + " x " + std::to_string(s.height);
     case Item::ShadowQuality: {
         const int* at = std::find(std::begin(shadowSizes), std::end(shadowSizes), s.shadowMapSize);

@@ -4,6 +4,7 @@
 #include "app/KeyBindings.h"
 #include "app/SettingsCheck.h"
 #include "platform/AtomicFile.h"
+#include "render/ScreenBounds.h"
 
 #include <charconv>
 #include <cmath>
@@ -44,6 +45,8 @@ std::vector<Field> fields(Settings& s, Camera& c) {
         {"window height", &s.height, 1, 16384},
         {"shadow map size", &s.shadowMapSize, minShadowMapSize, maxShadowMapSize},
         {"calm mode", &s.calm},
+        {"render scale", &s.renderScale, minRenderScale, maxRenderScale},
+        {"target frame rate", &s.targetFps, 0, maxTargetFps},
     };
     for (int a = 0; a < actionCount; ++a) {
         const auto action = static_cast<Action>(a);

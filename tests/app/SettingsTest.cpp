@@ -49,6 +49,7 @@ TEST(PlayerSettings, ChangesRoundTripAndNothingElseIsWritten) {
     changed.settings.windowed = false;
     changed.camera.mouseSpeed = 0.002f * 1.25f * 1.25f * 0.8f;
     changed.camera.invertPadY = true;
+    changed.settings.renderScale = 0.75f;
     bind(changed.settings.keys, Action::Forward, Key::Up);
     bind(changed.settings.keys, Action::Light, MouseButton::code(MouseButton::Right));
     bind(changed.settings.keys, Action::Use, Key::W);  // swapped with forward's old key
@@ -62,6 +63,7 @@ TEST(PlayerSettings, ChangesRoundTripAndNothingElseIsWritten) {
     EXPECT_EQ(playerSettings::apply(text, read.settings, read.camera), "");
     EXPECT_EQ(playerSettings::text(read.settings, read.camera, base.settings, base.camera), text);
     EXPECT_EQ(read.camera.mouseSpeed, changed.camera.mouseSpeed);
+    EXPECT_EQ(read.settings.renderScale, 0.75f);
     EXPECT_EQ(read.settings.keys, changed.settings.keys);
 }
 
@@ -185,19 +187,19 @@ TEST(OptionsMenu, KeysPadAndMouseChangeWhatTheySay) {
          1, "master volume = 95\nmusic volume = 95\n"},
         {"the stick held down moves once", {padPressing(0, 0, -30000), padPressing(0, 0, -30000)}, 2,
          "master volume = 95\nmusic volume = 95\n"},
-        {"a click switches calm mode", {at(12, 0.2f), at(12, 0.2f, click), none}, 12,
+        {"a click switches calm mode", {at(13, 0.2f), at(13, 0.2f, click), none}, 13,
          "master volume = 95\nmusic volume = 95\ncalm mode = TRUE\n"},
         {"a drag takes the field of view to its end", {at(5, 0.6f, click), at(5, 0.95f, click), none}, 5,
          "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\n"},
-        {"Enter, then a key, binds forward", {at(17, 0.2f), pressing(Key::Enter), none, pressing(Key::Up), none}, 17,
+        {"Enter, then a key, binds forward", {at(18, 0.2f), pressing(Key::Enter), none, pressing(Key::Up), none}, 18,
          "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\nkey forward = Up\n"},
-        {"a key bound elsewhere swaps", {at(22, 0.2f, click), none, pressing(Key::Up), none}, 22,
+        {"a key bound elsewhere swaps", {at(23, 0.2f, click), none, pressing(Key::Up), none}, 23,
          "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\nkey forward = E\nkey use = Up\n",
          "Up was on forward: swapped, forward is now on E"},
-        {"an F-key is refused", {at(21, 0.2f, click), none, pressing(Key::F5), none}, 21,
+        {"an F-key is refused", {at(22, 0.2f, click), none, pressing(Key::F5), none}, 22,
          "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\nkey forward = E\nkey use = Up\n",
          "F5 keeps its own job"},
-        {"defaults", {at(25, 0.2f, click), none}, 25,
+        {"defaults", {at(26, 0.2f, click), none}, 26,
          "master volume = 95\nmusic volume = 95\nfield of view = 100\ncalm mode = TRUE\n", "Keys back to their defaults"},
     };
     for (const Step& step : steps) {
