@@ -2,8 +2,8 @@
 # Builds, then replays the shipped demo as fast as the machine allows
 # (--timedemo) under Xvfb when there is no display. Arguments other than the
 # ones below go to the game, e.g. --shadow-map-size 512 or --frames 100. The
-# report is printed; per-frame figures go to /tmp/timedemo.csv and a chart
-# to /tmp/timedemo.svg. Right after the demo, in the same process and window,
+# report is printed; per-frame figures go to build/bench-runs/timedemo.csv
+# and a chart to build/bench-runs/timedemo.svg. Right after the demo, in the same process and window,
 # the same number of frames of eleven one-tap full-screen passes is timed
 # (the floor), and the frame median is printed as a multiple of it.
 #
@@ -74,8 +74,9 @@ for run in $(seq 1 "$runs"); do
     esac
   done
 done
-cp "$out/level-$runs.csv" /tmp/timedemo.csv
-cp "$out/level-$runs.svg" /tmp/timedemo.svg
+# The last level run as timedemo.csv and .svg, in the build folder: nothing goes to a shared folder.
+cp "$out/level-$runs.csv" "$out/timedemo.csv"
+cp "$out/level-$runs.svg" "$out/timedemo.svg"
 
 echo "== medians of $runs run(s)"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
