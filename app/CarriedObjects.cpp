@@ -49,7 +49,7 @@ void holdCarriedObjects(GameContext& context) {
         const auto at = std::find(collected.begin(), collected.end(), static_cast<int>(k));
         if (at == collected.end()) {
             // Not carried, or used: back at its place, to be collected again.
-            objects[i]->modelMatrix = glm::translate(glm::mat4(1.0f), level::pickupPositions[k]);
+            objects[i]->modelMatrix = level::pickupAtItsPlace(k);
             continue;
         }
         const auto listPosition = static_cast<std::size_t>(at - collected.begin());

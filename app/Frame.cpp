@@ -20,8 +20,8 @@
 #include "app/GameSetup.h"
 #include "app/MenuFrames.h"
 #include "app/OptionTexts.h"
-#include "app/SettingsSteps.h"
 #include "app/RenderScaleControl.h"
+#include "app/SettingsSteps.h"
 #include "app/Subtitles.h"
 #include "app/WindowTitle.h"
 #include "audio/SoundManager.h"
@@ -45,12 +45,12 @@ struct PadFrame {
 };
 
 constexpr float brightnessShownSeconds = 2.0f;
+constexpr float pickupFlashSeconds = 0.5f;
 
 // A play action's key or mouse button, as the player bound it.
 bool actionDown(const GameContext& context, const Controls& controls, Action action) {
     return controls.keyDown(context.settings.keys[action]);
 }
-constexpr float pickupFlashSeconds = 0.5f;
 
 // --- Steps of a playing frame ---
 

@@ -51,7 +51,7 @@ void placePickups(GameContext& context, std::ostream& console) {
     }
     const std::size_t first = objectRole::firstPickup(objects.size());
     for (std::size_t k = 0; k < objectRole::pickupCount; ++k) {
-        objects[first + k]->modelMatrix = glm::translate(glm::mat4(1.0f), level::pickupPositions[k]);
+        objects[first + k]->modelMatrix = level::pickupAtItsPlace(k);
     }
 }
 

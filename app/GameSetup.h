@@ -3,6 +3,10 @@
 #include <iosfwd>
 #include <string>
 
+#include <cstddef>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
 struct GameContext;
@@ -20,6 +24,8 @@ inline constexpr glm::vec3 pickupPositions[3] = {
     {-0.5f, 0.9f, 7.5f},
     {3.0f, 0.9f, -7.8f},
 };
+// Pick-up k's model matrix while it lies at its place, not carried.
+inline glm::mat4 pickupAtItsPlace(std::size_t k) { return glm::translate(glm::mat4(1.0f), pickupPositions[k]); }
 }  // namespace level
 
 // The one-time set-up of the whole game, before the first frame: the
