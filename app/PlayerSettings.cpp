@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <variant>
 #include <vector>
 
@@ -166,18 +165,11 @@ std::string load(const std::string& path, Settings& settings, Camera& camera) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) return {};
     const std::string name = "settings file " + path + ": ";
-    if (!isRegularFile(path)) return name + "not a plain file; CONFIG.txt's values stand";
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(maxFileBytes + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return name + "cannot be read; CONFIG.txt's values stand";
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    std::string cut;
-    if (bytes.size() > maxFileBytes) {
-        const std::size_t lastLine = bytes.rfind('\n', maxFileBytes);
-        bytes.resize(lastLine == std::string::npos ? 0 : lastLine);
-        cut = "only its first 64 KiB read";
-    }
+    std::string bytes;
+    const TextHead read = readTextHead(path, maxFileBytes, bytes);
+    if (read == TextHead::Unreadable)
+        return name + (isRegularFile(path) ? "cannot be read" : "not a plain file") + "; CONFIG.txt's values stand";
+    const std::string cut = read == TextHead::Cut ? "only its first 64 KiB read" : "";
     const std::string report = apply(bytes, settings, camera);
     if (report.empty() && cut.empty()) return {};
     return name + report + (report.empty() || cut.empty() ? "" : "; ") + cut;

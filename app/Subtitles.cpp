@@ -1,6 +1,5 @@
 #include "app/Subtitles.h"
 
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -62,18 +61,13 @@ std::vector<std::string> parseSubtitles(const std::string& text, std::vector<std
 }
 
 std::vector<std::string> loadSubtitles(const std::string& path) {
-    std::ifstream file;
-    if (isRegularFile(path)) file.open(path, std::ios::binary);  // a FIFO would keep the game waiting
-    if (!file.is_open()) {
+    std::string text;
+    const TextHead read = readTextHead(path, maxFileBytes, text);
+    if (read == TextHead::Unreadable) {
         std::cout << path << " could not be read: no subtitles" << std::endl;
         return std::vector<std::string>(std::size(gameSounds));
     }
-    std::string text(maxFileBytes + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (text.size() > maxFileBytes) {
-        text.resize(maxFileBytes);
-        text.erase(text.find_last_of('\n') + 1);  // the cut line goes too
+    if (read == TextHead::Cut) {
         std::cout << path << " is larger than " << maxFileBytes << " bytes: only the lines before that are read"
                   << std::endl;
     }

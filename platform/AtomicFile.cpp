@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,4 +134,23 @@ bool claimNewFile(const std::string& path) {
 bool isRegularFile(const std::string& path) {
     struct stat info{};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+TextHead readTextHead(const std::string& path, std::size_t limit, std::string& text) {
+    text.clear();
+    // Checked before opening: a FIFO would keep the game waiting for a writer.
+    if (!isRegularFile(path)) return TextHead::Unreadable;
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) return TextHead::Unreadable;
+    text.assign(limit + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        text.clear();
+        return TextHead::Unreadable;
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() <= limit) return TextHead::Whole;
+    text.resize(limit);
+    text.erase(text.find_last_of('\n') + 1);  // the cut line goes too
+    return TextHead::Cut;
 }

@@ -52,3 +52,12 @@ bool claimNewFile(const std::string& path);
 // True when `path` names a regular file (links followed): not a folder, a
 // FIFO or a device, any of which can hang a reader or feed it without end.
 bool isRegularFile(const std::string& path);
+
+// How much of a text file the game read (readTextHead).
+enum class TextHead { Whole, Cut, Unreadable };
+
+// Reads at most `limit` bytes of the regular file `path` into `text`. A
+// longer file is cut after the last whole line within the limit, so a
+// damaged or hostile file costs bounded memory and never half a line.
+// Unreadable: not a regular file, or a read error.
+TextHead readTextHead(const std::string& path, std::size_t limit, std::string& text);
