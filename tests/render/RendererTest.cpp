@@ -193,10 +193,11 @@ TEST(RealLevelCues, ShineWithTheTorchOff) {
     c.camera.playing = true;
     c.camera.lightIntensity = 0.2f;
     const std::pair<glm::vec3, glm::vec3> sights[] = {
-        {{2.92f, 1.2f, 0.262f}, {3.5f, 2.3f, -2.33f}},    {{2.7f, 1.2f, -7.0f}, {1.3f, 2.35f, -10.93f}},
+        {{2.92f, 1.2f, 0.262f}, {2.75f, 1.75f, -2.345f}}, {{2.7f, 1.2f, -7.0f}, {2.05f, 1.65f, -10.945f}},
         {{-7.4f, 1.2f, -12.8f}, {-7.22f, 2.3f, -6.2f}},   {{-6.6f, 1.2f, -6.2f}, {-6.0f, 2.35f, -4.67f}},
-        {{-6.2f, 1.2f, -3.5f}, {-5.75f, 2.32f, 3.13f}},   {{-2.0f, 1.2f, 4.0f}, {-1.3f, 0.1f, 6.5f}},
-        {{1.9f, 2.2f, 6.5f}, {-3.5f, 3.42f, 8.52f}}};
+        {{-6.2f, 1.2f, -3.5f}, {-5.75f, 2.32f, 3.13f}},   {{-2.0f, 1.2f, 4.0f}, {-1.3f, 0.6f, 6.5f}},
+        {{1.9f, 2.2f, 6.5f}, {-3.5f, 3.42f, 8.52f}},      {{-5.6f, 1.45f, -12.6f}, {-6.795f, 1.6f, -13.45f}},
+        {{-0.88f, 0.6f, 6.98f}, {2.0f, 1.75f, 8.545f}}};
     const auto luminance = [](const std::vector<unsigned char>& p, int x, int y) {
         const std::size_t i = 3 * std::size_t(y * 192 + x);
         return 0.2126 * p[i] + 0.7152 * p[i + 1] + 0.0722 * p[i + 2];

@@ -434,15 +434,22 @@ def door_frames(paint):
 # them, so the flashlight need not be spent finding it: (name, centre, size).
 # Each stands 1 cm off its wall or frame, never in the plane of another face.
 CUES = [
-    ("over the living room's door to the kitchen", (3.5, 2.3, -2.33), (0.4, 0.12, 0.12)),
-    ("over the kitchen's door to the boiler room", (1.3, 2.35, -10.93), (0.4, 0.12, 0.12)),
+    ("beside the living room's door to the kitchen", (2.75, 1.75, -2.345), (0.14, 0.26, 0.1)),
+    ("beside the kitchen's door to the boiler room", (2.05, 1.65, -10.945), (0.14, 0.26, 0.1)),
     ("a lantern on the floor by the walkway's stairs", (0.0, 0.1, -11.45), (0.16, 0.18, 0.16)),
+    ("beside the walkway's doorway in the partition", (-2.545, 2.3, -11.95), (0.1, 0.26, 0.14)),
     ("over the walkway's doorway in the partition", (-2.53, 2.8, -12.6), (0.12, 0.12, 0.4)),
+    ("beside the pump room's door to the corridor", (-6.795, 1.6, -13.45), (0.1, 0.26, 0.14)),
     ("over the pump room's door to the corridor", (-6.78, 2.8, -14.2), (0.12, 0.12, 0.4)),
     ("beside the corridor's door to the lamp hall", (-7.22, 2.3, -6.2), (0.28, 0.14, 0.4)),
+    ("opposite the corridor's door to the lamp hall", (-7.895, 1.75, -6.2), (0.1, 0.26, 0.14)),
     ("over the lamp hall's door to the storeroom", (-6.0, 2.35, -4.67), (0.4, 0.12, 0.12)),
+    ("beside the lamp hall's door to the storeroom", (-5.25, 1.75, -4.655), (0.14, 0.26, 0.1)),
     ("over the storeroom's way into the hall", (-5.75, 2.32, 3.13), (0.4, 0.12, 0.12)),
-    ("a lantern on the floor under the gallery", (-1.3, 0.1, 6.5), (0.16, 0.18, 0.16)),
+    ("a lantern on the stage's front corner", (-2.3, 1.095, 4.52), (0.16, 0.18, 0.16)),
+    ("a lantern hanging under the gallery", (-1.3, 0.6, 6.5), (0.16, 0.18, 0.16)),
+    ("on the wall over the gallery's landing", (2.0, 1.75, 8.545), (0.14, 0.26, 0.1)),
+    ("a candle on the lectern", (-3.7, 2.195, 7.35), (0.08, 0.18, 0.08)),
     ("over the exit door", (-3.5, 3.42, 8.52), (0.6, 0.14, 0.14)),
 ]
 

@@ -3,7 +3,10 @@ along it, and the branches off it.
 
 A cue is one of layout.CUES: it shines by itself, so it shows with the
 flashlight off. From every point of the way the eye must see a cue that lies
-ahead, within the far plane, past every wall, lintel and piece of furniture.
+ahead, within the far plane, past every wall, lintel and piece of furniture,
+and no higher or lower than a player looking level takes in: a lamp over a
+door a step or two away is above the picture, and a newcomer seldom looks up.
+Under a cue, at its door, the door is in front of the eye instead.
 A branch is walkable space more than MOUTH metres of walking off the way; it
 may reach no further than BRANCH_LIMIT, so anything off the way is a short
 dead end, seen from where it leaves it.
@@ -21,6 +24,8 @@ FAR = 20.0               # the far plane: a cue further away is not drawn
 SAMPLE = 0.5             # metres between the points of the way whose sight is checked
 MOUTH = 2.5              # how far off the way still counts as on it (a room's breadth)
 BRANCH_LIMIT = 7.0       # the deepest a branch may go, in metres of walking off the way
+LOOK = 24.0              # degrees above or below level a cue may be; the view's half height is 30
+AT_CUE = 1.2             # metres from a cue's foot within which the player stands at the door it marks
 
 
 def way_points(rw, route):
@@ -82,13 +87,13 @@ def check_cues(named, rw, route, say):
         inside = [b for b in boxes if all(b[k] < hi[k] and lo[k] < b[k + 3] for k in range(3))]
         if inside:
             raise CheckError("the cue %s sits inside a solid or a lintel" % name)
-    # a cue belongs to the point of the way nearest below it: ahead of the
-    # points before that one
-    station = [min(range(len(pts)), key=lambda k: math.hypot(pts[k][0] - c[0], pts[k][2] - c[2]))
-               for _, c, _ in CUES]
+    # a cue belongs to the point of the way nearest to it: ahead of the
+    # points before that one (nearest in space, so a lantern under the
+    # gallery belongs to the crawl below the deck, not to the deck above)
+    station = [min(range(len(pts)), key=lambda k: math.dist(pts[k], c)) for _, c, _ in CUES]
     if station != sorted(station):
         raise CheckError("the cues are not in the order the way passes them: %s" % station)
-    worst, seen_by = 0.0, [0] * len(CUES)
+    worst, seen_by, unseen = 0.0, [0] * len(CUES), []
     for k, eye in enumerate(pts):
         best = None
         for n, (name, centre, size) in enumerate(CUES):
@@ -97,15 +102,21 @@ def check_cues(named, rw, route, say):
             dist = math.dist(eye, centre)
             if dist > FAR:
                 continue
+            at_cue = math.hypot(centre[0] - eye[0], centre[2] - eye[2]) < AT_CUE
+            if not at_cue and abs(math.degrees(math.asin((centre[1] - eye[1]) / dist))) > LOOK:
+                continue
             if any(not blocked(eye, f, boxes) for f in cue_faces(centre, size)):
                 best = n
                 break
         if best is None:
-            raise CheckError("from (%.2f, %.2f, %.2f) on the way no cue ahead is in sight" % eye)
+            unseen.append("(%.2f, %.2f, %.2f)" % eye)
+            continue
         seen_by[best] += 1
         worst = max(worst, math.dist(eye, CUES[best][1]))
-    say("cues: from each of %d points of the way (every %.1f m) a lit cue ahead is in sight, at most %.1f m "
-        "away; the nearest seen ahead:" % (len(pts), SAMPLE, worst))
+    if unseen:
+        raise CheckError("from %d points of the way no cue ahead is in sight: %s" % (len(unseen), ", ".join(unseen)))
+    say("cues: from each of %d points of the way (every %.1f m) a lit cue ahead is in sight within %.0f degrees "
+        "of level, at most %.1f m away; the nearest seen ahead:" % (len(pts), SAMPLE, LOOK, worst))
     for (name, _, _), count in zip(CUES, seen_by):
         say("  %-46s from %d points" % (name, count))
     return pts

@@ -1,11 +1,15 @@
 // Renders the real level from fixed poses into PNGs and times the frame:
 // the pictures to look at after a change to the shaders. Run by hand in the
-// data folder, under X:  frame_views [output folder] [frames per timing]
+// data folder, under X:  frame_views [output folder] [frames per timing] [poses]
+// A poses file holds "name x y z horizontal vertical light(0/1)" per line and
+// replaces the fixed poses: handy for looking round one corner of the level.
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <GL/glew.h>
 #include <glm/vec3.hpp>
@@ -22,7 +26,7 @@
 namespace {
 
 struct Pose {
-    const char* name;
+    std::string name;
     glm::vec3 eye;
     float horizontalAngle;
     float verticalAngle;
@@ -32,7 +36,7 @@ struct Pose {
 // The start, the lamp's corner, a pick-up, the stage, a wall close to,
 // the lamp's shade, a doorway seen from across a room, painted arrows, a door
 // frame a hand's breadth away and the way out with the torch off.
-const Pose poses[] = {
+const std::vector<Pose> fixedPoses = {
     {"start-dark", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, false},
     {"start-light", {2.92f, 1.2f, 0.262f}, -2.57f, -0.5f, true},
     {"lamp-dark", {-2.3f, 1.2f, -4.9f}, -2.4f, 0.15f, false},
@@ -53,6 +57,19 @@ const Pose poses[] = {
     {"way-storeroom-dark", {-6.3f, 1.2f, -3.8f}, 0.05f, 0.05f, false},
     {"way-hall-dark", {-1.6f, 1.2f, 3.8f}, -0.1f, 0.08f, false},
 };
+
+std::vector<Pose> readPoses(const char* path) {
+    std::vector<Pose> poses;
+    std::ifstream in(path);
+    Pose pose;
+    int light = 0;
+    while (in >> pose.name >> pose.eye.x >> pose.eye.y >> pose.eye.z >> pose.horizontalAngle >> pose.verticalAngle >> light) {
+        pose.light = light != 0;
+        poses.push_back(pose);
+    }
+    if (poses.empty()) std::cerr << path << ": no poses read\n";
+    return poses;
+}
 
 void aim(GameContext& c, const Pose& pose) {
     Camera& camera = c.camera;
@@ -91,6 +108,8 @@ double timed(int frames, Work work) {
 int main(int argc, char** argv) {
     const std::string out = argc > 1 ? argv[1] : ".";
     const int frames = argc > 2 ? std::atoi(argv[2]) : 5;
+    const std::vector<Pose> poses = argc > 3 ? readPoses(argv[3]) : fixedPoses;
+    if (poses.empty()) return 1;
     Window window;
     glewExperimental = GL_TRUE;
     if (window.open(1280, 720, true, 60) != Window::OpenResult::Ok || glewInit() != GLEW_OK) {
@@ -115,7 +134,7 @@ int main(int argc, char** argv) {
     }
 
     // All three pick-ups carried beside the held light.
-    aim(context, poses[1]);
+    aim(context, poses[poses.size() > 1 ? 1 : 0]);
     context.collectedPickups = {0, 1, 2};
     context.lampSwing.sine = 0.6f;
     context.lampSwing.cosine = 0.8f;
