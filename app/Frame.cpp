@@ -438,6 +438,7 @@ FrameView frameView(const GameContext& context) {
     view.pickupFlash = context.pickupFlash / pickupFlashSeconds;
     // Where a new player most needs the E key they have not found yet.
     view.useKeyShown = camera.pickups >= 1.0f && camera.energy < rules::meterMax / 3.0f;
+    view.useKeyName = inputName(context.settings.keys[Action::Use]);
     view.paused = inGame && context.paused;
     view.menu = menuView(context);
     view.subtitleScale = static_cast<float>(context.settings.subtitleSize) / 100.0f;

@@ -82,8 +82,10 @@ struct FrameView {
     float brightnessShown = 0.0f;
     int pickupsHeld = 0;
     float pickupFlash = 0.0f;
-    // The HUD names the key that uses a pick-up (one held, the light low).
+    // The HUD names the key that uses a pick-up (one held, the light low):
+    // its own "E" cap, or the name of the key the player bound instead.
     bool useKeyShown = false;
+    std::string useKeyName = "E";
     // Written over the frame: the lines of the sounds playing now, and the
     // pause.
     std::vector<std::string> subtitles;

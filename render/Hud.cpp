@@ -28,6 +28,19 @@ glm::vec4 hudArea(const std::vector<unsigned char>& rgb, int width, int height) 
     return glm::clamp(area, glm::vec4(0.0f), glm::vec4(1.0f));
 }
 
+namespace {
+bool ownCap(const FrameView& view) { return view.useKeyName == "E" || view.useKeyName.empty(); }
+}  // namespace
+
 HudValues hudValues(const FrameView& view) {
-    return {view.fear / 100.0f, view.energy / 100.0f, view.useKeyShown ? 1 : 0};
+    return {view.fear / 100.0f, view.energy / 100.0f, view.useKeyShown && ownCap(view) ? 1 : 0};
+}
+
+UseKeyLabel useKeyLabel(const FrameView& view, int width, int height) {
+    if (!view.useKeyShown || ownCap(view)) return {};
+    // "hud.frag" lays the orbs out at 1280 x 720 from the bottom left: the
+    // first at (356, 86.5), 18 apart, 6 in radius; the cap is 14 high.
+    const float x = static_cast<float>(width) / 1280.0f, y = static_cast<float>(height) / 720.0f;
+    const float slotLeft = 356.0f - 6.0f + 18.0f * static_cast<float>(view.pickupsHeld);
+    return {view.useKeyName, slotLeft * x, static_cast<float>(height) - (86.5f + 7.0f) * y, 14.0f * y};
 }

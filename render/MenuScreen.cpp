@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/Hud.h"
 #include "render/MenuLayout.h"
 #include "render/TextRenderer.h"
 
@@ -127,4 +128,16 @@ void drawScreenNote(TextRenderer& text, const std::string& note, int width, int 
     if (note.empty()) return;
     bandedLine(text, note, static_cast<float>(height) * 0.015f, std::clamp(static_cast<float>(height) / 28.0f, 11.0f, 48.0f),
                width, height);
+}
+
+void drawUseKeyLabel(TextRenderer& text, const UseKeyLabel& label, int width, int height) {
+    if (label.name.empty()) return;
+    // The colours of the HUD's own cap: a thin pale edge, a dark top, pale letters.
+    const float ring = std::max(1.0f, label.size * 0.08f), letters = label.size * 0.8f;
+    const float right = label.left + text.width(label.name, letters) + 6.0f * ring;
+    text.drawBox(label.left, label.top, right, label.top + label.size, Colour{0.55f, 0.52f, 0.45f, 1.0f}, width, height);
+    text.drawBox(label.left + ring, label.top + ring, right - ring, label.top + label.size - ring,
+                 Colour{0.14f, 0.12f, 0.09f, 1.0f}, width, height);
+    text.drawText(label.name, label.left + 3.0f * ring, label.top + label.size * 0.1f, letters,
+                  Colour{1.0f, 0.95f, 0.7f, 1.0f}, Align::Left, width, height);
 }

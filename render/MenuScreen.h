@@ -5,6 +5,7 @@
 #include "render/FrameView.h"
 
 class TextRenderer;
+struct UseKeyLabel;
 
 // The words over a finished frame that are not subtitles: the pause menu
 // and the options over a dimmed picture, a notice at the top for a changed
@@ -13,3 +14,5 @@ class TextRenderer;
 void drawMenu(TextRenderer& text, const MenuView& menu, float brightness, int width, int height);
 void drawNotice(TextRenderer& text, const std::string& notice, int width, int height);
 void drawScreenNote(TextRenderer& text, const std::string& note, int width, int height);
+// A use key the player bound instead of E, on a key cap as the HUD draws E.
+void drawUseKeyLabel(TextRenderer& text, const UseKeyLabel& label, int width, int height);

@@ -386,7 +386,10 @@ void Renderer::present(const FrameView& view, const PixelRect& drawn) {
     }
     screenQuad->draw();
     glEnable(GL_DEPTH_TEST);
-    if (hudShown(view.screen) && view.menu.kind != MenuView::Kind::Options) drawHud(view);
+    if (hudShown(view.screen) && view.menu.kind != MenuView::Kind::Options) {
+        drawHud(view);
+        drawUseKeyLabel(*text, useKeyLabel(view, view.width, view.height), view.width, view.height);
+    }
     text->drawBottom(view.subtitles, view.width, view.height, view.subtitleScale);
     drawScreenNote(*text, view.screenNote, view.width, view.height);
     drawMenu(*text, view.menu, view.brightness, view.width, view.height);

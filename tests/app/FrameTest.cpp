@@ -249,6 +249,11 @@ TEST_F(Frame, PickUpsAreCollectedAndUsedOnERelease) {
         std::tie(camera.pickups, camera.energy) = std::tuple(hint.held, hint.energy);
         EXPECT_EQ(frameView(game()).useKeyShown, hint.shown) << hint.held << " held, energy " << hint.energy;
     }
+    // ... or the key the player bound to Use instead.
+    EXPECT_EQ(frameView(game()).useKeyName, "E");
+    bind(game().settings.keys, Action::Use, Key::Q);
+    EXPECT_EQ(frameView(game()).useKeyName, "Q");
+    game().settings.keys = {};
     std::tie(camera.pickups, camera.energy) = std::tuple(1.0f, 10.0f);
     const auto& objects = game().sceneObjects;
     const glm::mat4& third = objects[objectRole::firstPickup(objects.size()) + 2]->modelMatrix;

@@ -384,10 +384,10 @@ TEST(Window, BrightnessAndTheHudsPickupsBarAndFlash) {
     if (!test.ok()) GTEST_SKIP() << "no display or GL context";
     GameContext& c = test.game();
     test.startPlaying();  // LIGHT full
-    const auto drawn = [&](float brightness, float pickups, float shown, float flash, bool useKey = false) {
+    const auto drawn = [&](float brightness, float pickups, float shown, float flash, bool useKey = false, const char* name = "E") {
         std::tie(c.settings.brightness, c.camera.pickups, c.brightnessShown, c.pickupFlash) = std::tuple(brightness, pickups, shown, flash);
         FrameView view = frameView(c);
-        view.useKeyShown = useKey;
+        std::tie(view.useKeyShown, view.useKeyName) = std::tuple(useKey, name);
         c.renderer->draw(view);
         return test.pixels();
     };
@@ -415,6 +415,12 @@ TEST(Window, BrightnessAndTheHudsPickupsBarAndFlash) {
     const auto [key, elsewhere] = changed(drawn(1.0f, 2, 0, 0), drawn(1.0f, 2, 0, 0, true), 320, 95, 18, 101, 26);
     EXPECT_GT(key, 6);
     EXPECT_EQ(elsewhere, 0);
+    // Use bound to another key: its name on a cap from the same slot, reaching
+    // past where the one-letter E ends.
+    const auto [name, offSlot] = changed(drawn(1.0f, 2, 0, 0), drawn(1.0f, 2, 0, 0, true, "Left Ctrl"), 320, 95, 16, 140, 28);
+    EXPECT_GT(name, 30);
+    EXPECT_EQ(offSlot, 0);
+    EXPECT_GT(changed(drawn(1.0f, 2, 0, 0, true), drawn(1.0f, 2, 0, 0, true, "Left Ctrl"), 320, 102, 16, 140, 28).first, 10);
 }
 
 }  // namespace
