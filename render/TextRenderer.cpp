@@ -266,7 +266,17 @@ TextRenderer::Layout TextRenderer::layout(const std::vector<std::string>& lines,
 
 void TextRenderer::drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight, float scale) {
     const auto h = static_cast<float>(windowHeight);
-    drawLines(lines, h * 0.06f, std::clamp(h / 20.0f, 14.0f, 64.0f) * scale, windowWidth, windowHeight);
+    const float size = std::clamp(h / 20.0f, 14.0f, 64.0f) * scale;
+    // The HUD's meters, orbs and use key fill the bottom left up to 0.34 of
+    // the width and 0.14 of the height: a band wider than the middle between
+    // them and their mirror on the right starts above them instead.
+    float widest = 0.0f;
+    const Layout rows = layout(lines, size, windowWidth);
+    for (const std::u32string& row : rows.rows) widest = std::max(widest, width(row) * rows.scale);
+    // (The band reaches a quarter of a row below the lowest row.)
+    const float raised = h * 0.14f + size * 0.25f;
+    const float bottom = widest + size * 0.5f > 0.32f * static_cast<float>(windowWidth) ? raised : h * 0.06f;
+    drawLines(lines, bottom, size, windowWidth, windowHeight);
 }
 
 void TextRenderer::drawCentre(const std::string& text, int windowWidth, int windowHeight) {

@@ -350,7 +350,7 @@ TEST(Window, ShowsTheTitleThenThePlayWithItsMetersThenTheEndScreen) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     const std::vector<unsigned char> grey = test.pixels();
     struct Area { const char* what; int x0, x1, y0, y1; bool written; };
-    const Area areas[] = {{"subtitle", w / 3, 2 * w / 3, 0, h / 8, true}, {"pause word", 2 * w / 5, 3 * w / 5, 2 * h / 5, 3 * h / 5, true},
+    const Area areas[] = {{"subtitle", w / 3, 2 * w / 3, 0, h / 4, true}, {"pause word", 2 * w / 5, 3 * w / 5, 2 * h / 5, 3 * h / 5, true},
                           {"left edge", 0, w / 20, 0, h, false}, {"top", 0, w, 4 * h / 5, h, false}};
     for (const Area& area : areas) {
         SCOPED_TRACE(area.what);
@@ -421,6 +421,20 @@ TEST(Window, BrightnessAndTheHudsPickupsBarAndFlash) {
     EXPECT_GT(name, 30);
     EXPECT_EQ(offSlot, 0);
     EXPECT_GT(changed(drawn(1.0f, 2, 0, 0, true), drawn(1.0f, 2, 0, 0, true, "Left Ctrl"), 320, 102, 16, 140, 28).first, 10);
+    // A long subtitle rises above the meters, the orbs and the key rather
+    // than cover them; a short one stays low, between them.
+    for (const auto& [line, rows] : {std::pair("I can hear it breathing behind the wall, somewhere below the stairs, waiting", 24),
+                                     std::pair("Run.", 0)}) {
+        FrameView view = frameView(c);
+        std::tie(view.pickupsHeld, view.useKeyShown, view.subtitles) = std::tuple(3, true, std::vector<std::string>{line});
+        c.renderer->draw(view);
+        const std::vector<unsigned char> with = test.pixels();
+        view.subtitles.clear();
+        c.renderer->draw(view);
+        const auto [onHud, offHud] = changed(test.pixels(), with, 320, 0, 0, 110, rows);
+        EXPECT_EQ(onHud, 0) << line;
+        EXPECT_GT(offHud, 50) << line;
+    }
 }
 
 }  // namespace
