@@ -298,7 +298,7 @@ class Level:
         self.solid = {}    # material -> list of Mesh (one per collidable piece)
         self.detail = {}   # material -> ByRoom: decoration without a body
         self.lamp = Mesh("lamp", "metal", UV["metal"])  # the shade, drawn glowing
-        self.cues = Mesh("cues", "paint", UV["paint"])  # drawn glowing too
+        self.cues = Mesh("cues", "glass", UV["glass"])  # drawn glowing too
 
     def block(self, name, material, x0, y0, z0, x1, y1, z1, skip=()):
         m = Mesh(name, material, UV[material])

@@ -9,7 +9,7 @@ from geometry import Mesh
 
 UV = {"concrete": 2.0, "plaster": 2.0, "brick": 2.0, "tiles": 1.0, "wood": 1.0,
       "metal": 1.0, "fabric": 1.0, "plastic": 0.5, "screen": 0.6, "energy": 0.3,
-      "paint": 1.0}
+      "paint": 1.0, "glass": 0.24}
 PICKUP_RADIUS = 0.15
 
 

@@ -340,6 +340,25 @@ def paint(size, rng):
     return col, h, 2.0
 
 
+def glass(size, rng):
+    """Frosted amber glass behind a wire cage: the lamps and lanterns that
+    mark the way, lit from within, the cage's bars a dark lattice over it."""
+    frost = fbm(size, rng, base=4, octaves=4)
+    col, h = [], []
+    bars = size // 4
+    for y in range(size):
+        crow, hrow = [], []
+        for x in range(size):
+            dx, dy = min(x % bars, bars - x % bars), min(y % bars, bars - y % bars)
+            wire = 1.0 - smooth(1.0, 3.0, min(dx, dy))
+            glow = 0.88 + 0.12 * frost[y][x]
+            crow.append(mix((glow, 0.86 * glow, 0.6 * glow), (0.16, 0.12, 0.08), wire))
+            hrow.append(0.5 + 0.3 * wire)
+        col.append(crow)
+        h.append(hrow)
+    return col, h, 1.0
+
+
 def screen(size, rng):
     """Television static: grey snow with scan lines and a faint roll bar."""
     col, h = [], []
@@ -382,6 +401,7 @@ TEXTURES = {
     "screen": (screen, 256, 19),
     "energy": (energy, 256, 20),
     "paint": (paint, 256, 21),
+    "glass": (glass, 128, 22),
 }
 
 
