@@ -70,4 +70,8 @@ public:
     float fear = 0.0f;            // 0..100
     float pickups = 0.0f;         // collected and not yet used
     glm::vec3 startPosition {0.0f};  // where every game starts
+    // The view every game starts with (CONFIG.txt's angles): a game after a
+    // lost one looks the way the first did, not the way the player fell.
+    float startHorizontalAngle = 0.0f;
+    float startVerticalAngle = 0.0f;
 };

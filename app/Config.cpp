@@ -83,8 +83,8 @@ bool configBool(const std::string& value) { return value == "TRUE"; }
 void applyConfigDefaults(Settings& settings, Camera& camera) {
     settings = Settings {};
     camera.startPosition = glm::vec3(2.92f, 0.8f, 0.262f);
-    camera.horizontalAngle = -2.57f;
-    camera.verticalAngle = -0.5f;
+    camera.horizontalAngle = camera.startHorizontalAngle = -2.57f;
+    camera.verticalAngle = camera.startVerticalAngle = -0.5f;
     camera.mouseSpeed = 0.002f;
     camera.walkSpeed = camera.walkSpeedSetting = Camera::defaultWalkSpeed;
     camera.padLookSpeed = 1.5f;
@@ -109,8 +109,8 @@ void readConfig(std::istream& in, Settings& settings, Camera& camera, std::ostre
         case 12: camera.position.x = camera.startPosition.x = configFloat(value); break;
         case 13: camera.position.y = camera.startPosition.y = configFloat(value); break;
         case 14: camera.position.z = camera.startPosition.z = configFloat(value); break;
-        case 15: camera.horizontalAngle = configFloat(value); break;
-        case 16: camera.verticalAngle = configFloat(value); break;
+        case 15: camera.horizontalAngle = camera.startHorizontalAngle = configFloat(value); break;
+        case 16: camera.verticalAngle = camera.startVerticalAngle = configFloat(value); break;
         case configLine::mouseSpeed: camera.mouseSpeed = configFloat(value); break;
         case 18: camera.walkSpeed = camera.walkSpeedSetting = configFloat(value); break;
         case 19: camera.padLookSpeed = configFloat(value); break;

@@ -364,6 +364,9 @@ void startNewGame(GameContext& context) {
     camera.energy = 100.0f;
     camera.playing = true;
     camera.position = camera.startPosition;
+    camera.horizontalAngle = camera.startHorizontalAngle;
+    camera.verticalAngle = camera.startVerticalAngle;
+    camera.updateVectors();
     if (context.physicsWorld != nullptr) {
         const glm::dvec3 start(camera.startPosition);
         context.physicsWorld->setControllerPosition(start.x, start.y - 0.6, start.z);

@@ -98,8 +98,14 @@ TEST_F(Frame, SpaceStartsAGameFromTheTitleAndAfterLosing) {
     EXPECT_FALSE(game().camera.playing);
     EXPECT_EQ(chooseScreen(frameView(game()).screen), ScreenImage::End);
     EXPECT_FALSE(frame(keys({})));
+    // The next game starts as the first did, looking the configured way.
+    Camera& camera = game().camera;
+    const auto startView = std::tuple(camera.horizontalAngle, camera.verticalAngle, camera.direction);
+    std::tie(camera.horizontalAngle, camera.verticalAngle) = std::tuple(1.0f, 0.3f);
+    camera.updateVectors();
     EXPECT_FALSE(frame(keys({Key::Space})));
-    EXPECT_TRUE(game().camera.playing);
+    EXPECT_TRUE(camera.playing);
+    EXPECT_EQ(std::tuple(camera.horizontalAngle, camera.verticalAngle, camera.direction), startView);
 }
 
 TEST_F(Frame, ReachingTheExitWinsAndTheWonScreenWaits) {

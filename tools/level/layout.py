@@ -299,6 +299,7 @@ class Level:
         self.detail = {}   # material -> ByRoom: decoration without a body
         self.lamp = Mesh("lamp", "metal", UV["metal"])  # the shade, drawn glowing
         self.cues = Mesh("cues", "glass", UV["glass"])  # drawn glowing too
+        self.signs = Mesh("signs", "paint", UV["paint"])  # the arrows, glowing with the cues
 
     def block(self, name, material, x0, y0, z0, x1, y1, z1, skip=()):
         m = Mesh(name, material, UV[material])
@@ -458,14 +459,15 @@ def cue_box(centre, size):
     return tuple(c - s / 2 for c, s in zip(centre, size)) + tuple(c + s / 2 for c, s in zip(centre, size))
 
 
-# Arrows painted on the walls along the way out: (point on the wall's face,
-# the face's outward normal, the way the arrow points); all horizontal.
+# Arrows painted on the walls along the way out in a paint that glows, so
+# they show with the torch off: (point on the wall's face, the face's
+# outward normal, the way the arrow points); all horizontal.
 ARROWS = [
     ((2.6, 1.8, -2.4), (0, 0, 1), (1, 0, 0)),        # living room: to the kitchen
     ((2.5, 1.3, -11.0), (0, 0, 1), (-1, 0, 0)),      # kitchen: to the boiler room
     ((0.2, 1.5, -11.2), (0, 0, -1), (-1, 0, 0)),     # boiler room: over the walkway
     ((-6.85, 1.3, -12.6), (1, 0, 0), (0, 0, -1)),    # pump room: to the corridor
-    ((-7.95, 1.3, -12.5), (1, 0, 0), (0, 0, 1)),     # corridor: north
+    ((-7.95, 1.3, -14.2), (1, 0, 0), (0, 0, 1)),     # corridor: north, seen through the pump room's door
     ((-7.05, 1.3, -7.4), (-1, 0, 0), (0, 0, 1)),     # corridor: the lamp hall's door
     ((-4.6, 1.3, -4.6), (0, 0, -1), (-1, 0, 0)),     # lamp hall: to the storeroom
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
@@ -515,7 +517,7 @@ def furnish(lv):
     # boards across the bedroom's doorway, on the living room's side
     for y in (0.5, 1.1, 1.7):
         wood.box(0.63, y, 0.62, 0.66, y + 0.16, 1.78)
-    arrows(lv.deco("paint"))
+    arrows(lv.signs)
     # pipes along the ceilings of the basement
     metal.cylinder((-7.7, 2.5, -14.7), "z", 0.06, 10.1, segments=8, caps=False)
     metal.cylinder((-7.3, 2.62, -14.7), "z", 0.04, 10.1, segments=6, caps=False)

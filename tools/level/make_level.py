@@ -59,7 +59,7 @@ def write_models():
         if mat in lv.detail:
             emit(mat + "_detail", lv.detail[mat].meshes(), "default", "none", textures.normal_name(mat), scene)
     emit("lamp", [lv.lamp], "glow", "none", "", scene)
-    emit("cues", [lv.cues], "glow", "none", "", scene)
+    emit("cues", [lv.cues, lv.signs], "glow", "none", "", scene)
     emit("television", props.television(), "default", "none", textures.normal_name("plastic"), scene)
     # object n-4 is drawn without back-face culling: the curtains
     emit("curtain", [props.curtain()], "default", "none", textures.normal_name("fabric"), scene)
