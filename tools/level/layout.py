@@ -461,7 +461,7 @@ def cue_box(centre, size):
 
 # Arrows painted on the walls along the way out in a paint that glows, so
 # they show with the torch off: (point on the wall's face, the face's
-# outward normal, the way the arrow points); all horizontal.
+# outward normal, the way the arrow points[, size]); the way lies in the face.
 ARROWS = [
     ((2.6, 1.8, -2.4), (0, 0, 1), (1, 0, 0)),        # living room: to the kitchen
     ((2.5, 1.3, -11.0), (0, 0, 1), (-1, 0, 0)),      # kitchen: to the boiler room
@@ -472,25 +472,30 @@ ARROWS = [
     ((-4.6, 1.3, -4.6), (0, 0, -1), (-1, 0, 0)),     # lamp hall: to the storeroom
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
     ((-4.6, 1.4, 3.4), (0, 0, 1), (1, 0, 0)),        # hall: round the stage
+    ((-0.9, 0.0, 5.45), (0, 1, 0), (0, 0, 1), 1.8),  # hall floor: under the gallery
 ]
 
 
 def arrows(paint):
-    for at, normal, way in ARROWS:
+    for at, normal, way, *rest in ARROWS:
+        k = rest[0] if rest else 1.0
         p = tuple(a + 0.006 * n for a, n in zip(at, normal))  # just off the wall
-        up = (0.0, 1.0, 0.0)
-        along = lambda k: tuple(k * w for w in way)  # noqa: E731
-        start = tuple(a + b - 0.04 * u for a, b, u in zip(p, along(-0.25), up))
+        # across the arrow: up on a wall, sideways on a floor
+        up = (normal[1] * way[2] - normal[2] * way[1], normal[2] * way[0] - normal[0] * way[2],
+              normal[0] * way[1] - normal[1] * way[0])
+        along = lambda d: tuple(k * d * w for w in way)  # noqa: E731
+        across = lambda d: tuple(k * d * u for u in up)  # noqa: E731
+        start = tuple(a + b - c for a, b, c in zip(p, along(-0.25), across(0.04)))
         # the quad faces a x b: pick the order that faces out of the wall
         cross = (way[1] * up[2] - way[2] * up[1], way[2] * up[0] - way[0] * up[2], way[0] * up[1] - way[1] * up[0])
-        a, b = along(0.3), (0.0, 0.08, 0.0)
+        a, b = along(0.3), across(0.08)
         if sum(c * n for c, n in zip(cross, normal)) > 0:
             paint.quad(start, a, b)
         else:
-            paint.quad(tuple(x + y for x, y in zip(start, b)), a, (0.0, -0.08, 0.0))
+            paint.quad(tuple(x + y for x, y in zip(start, b)), a, across(-0.08))
         base = tuple(x + y for x, y in zip(p, along(0.05)))
         tip = tuple(x + y for x, y in zip(p, along(0.22)))
-        head = [(base[0], base[1] + 0.1, base[2]), tip, (base[0], base[1] - 0.1, base[2])]
+        head = [tuple(x + y for x, y in zip(base, across(0.1))), tip, tuple(x - y for x, y in zip(base, across(0.1)))]
         centre = tuple(sum(c[k] for c in head) / 3 for k in range(3))
         paint.fan(centre, head, normal)
 
