@@ -473,6 +473,7 @@ ARROWS = [
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
     ((-4.6, 1.4, 3.4), (0, 0, 1), (1, 0, 0)),        # hall: round the stage
     ((-0.9, 0.0, 5.45), (0, 1, 0), (0, 0, 1), 1.8),  # hall floor: under the gallery
+    ((-0.05, 0.0, 7.75), (0, 1, 0), (1, 0, 0), 1.5),  # behind the gallery: to its stairs
 ]
 
 
