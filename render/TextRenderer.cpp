@@ -265,6 +265,7 @@ TextRenderer::Layout TextRenderer::layout(const std::vector<std::string>& lines,
 }
 
 void TextRenderer::drawBottom(const std::vector<std::string>& lines, int windowWidth, int windowHeight, float scale) {
+    if (!ok() || lines.empty() || windowWidth <= 0) return;
     const auto h = static_cast<float>(windowHeight);
     const float size = std::clamp(h / 20.0f, 14.0f, 64.0f) * scale;
     // The HUD's meters, orbs and use key fill the bottom left up to 0.34 of
@@ -276,20 +277,19 @@ void TextRenderer::drawBottom(const std::vector<std::string>& lines, int windowW
     // (The band reaches a quarter of a row below the lowest row.)
     const float raised = h * 0.14f + size * 0.25f;
     const float bottom = widest + size * 0.5f > 0.32f * static_cast<float>(windowWidth) ? raised : h * 0.06f;
-    drawLines(lines, bottom, size, windowWidth, windowHeight);
+    drawLines(rows, bottom, windowWidth, windowHeight);
 }
 
 void TextRenderer::drawCentre(const std::string& text, int windowWidth, int windowHeight) {
     const float size = std::clamp(static_cast<float>(windowHeight) / 9.0f, 12.0f, 128.0f);
-    drawLines({text}, (static_cast<float>(windowHeight) - size) / 2.0f, size, windowWidth, windowHeight);
+    drawLines(layout({text}, size, windowWidth), (static_cast<float>(windowHeight) - size) / 2.0f, windowWidth,
+              windowHeight);
 }
 
-void TextRenderer::drawLines(const std::vector<std::string>& lines, float bottom, float size, int windowWidth,
-                             int windowHeight) {
-    if (!ok() || lines.empty() || windowWidth <= 0 || windowHeight <= 0) return;
+void TextRenderer::drawLines(const Layout& rows, float bottom, int windowWidth, int windowHeight) {
+    if (!ok() || rows.rows.empty() || windowWidth <= 0 || windowHeight <= 0) return;
     const auto W = static_cast<float>(windowWidth);
     const auto H = static_cast<float>(windowHeight);
-    const Layout rows = layout(lines, size, windowWidth);
     float widest = 1.0f;
     for (const std::u32string& row : rows.rows) widest = std::max(widest, width(row));
     const float scale = rows.scale;

@@ -71,9 +71,8 @@ private:
         float left = 0, top = 0;               // bearing, pixels
         float w = 0, h = 0, advance = 0;       // pixels
     };
-    // The rows of `lines` stacked upwards from `bottom` window pixels, the last lowest.
-    void drawLines(const std::vector<std::string>& lines, float bottom, float size, int windowWidth,
-                   int windowHeight);
+    // Laid-out rows stacked upwards from `bottom` window pixels, the last lowest.
+    void drawLines(const Layout& rows, float bottom, int windowWidth, int windowHeight);
     const Glyph& glyph(char32_t c) const;
     // Draws the quads of `corners`: glyphs in `text`, bands in `band`.
     void submit(const std::vector<float>& corners, const Colour& text, const Colour& band);
