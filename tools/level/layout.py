@@ -3,8 +3,11 @@
 World coordinates in metres, +y up, the ground at y = 0. The player starts in
 the living room (east), goes south through the kitchen, over the raised
 walkway of the boiler rooms, north up the service corridor into the lamp hall,
-on north through the storeroom, squeezes out into the assembly hall, crawls
-under the gallery and climbs it from behind to the stage, which is the exit.
+on north through the storeroom, squeezes out into the assembly hall, climbs
+the stairs in front of the gallery and walks along it to the stage, which is
+the exit. A crawl under the gallery leads to a pick-up behind it and up its
+back stairs, for those who look for it; the way itself needs no crouching,
+which a game pad cannot do.
 The door off that way into the bedroom is boarded up, the passage beyond
 the lamp hall has fallen in.
 
@@ -151,22 +154,26 @@ BLOCKS = [
     ("bookshelf_l", "wood", 3.85, 0.0, 0.6, 4.2, 2.0, 2.4, "shelf", "-x"),
     # boards nailed across the doorway off the way
     ("bedroom_boards", "wood", 0.45, 0.0, 0.8, 0.55, 2.05, 1.6),
-    # assembly hall: the stage is the exit, the gallery leads up to it; its
-    # stairs rise behind it, reached by crawling under it past pick-up 1,
-    # and crates close its east end
+    # assembly hall: the stage is the exit, the gallery leads up to it from
+    # the stairs in front; its back stairs rise behind it, reached by
+    # crawling under it past pick-up 1, and crates close its east end
     ("stage", "wood", -4.9, 0.0, 4.4, -2.1, 1.0, 8.6),
     ("gallery", "metal", -2.1, 0.85, 6.0, 2.4, 1.0, 7.0),
     ("gallery_landing", "metal", 1.5, 0.85, 7.0, 2.4, 1.0, 8.0),
     ("gallery_step_1", "metal", 0.45, 0.0, 7.05, 0.8, 0.25, 7.95),
     ("gallery_step_2", "metal", 0.8, 0.0, 7.05, 1.15, 0.5, 7.95),
     ("gallery_step_3", "metal", 1.15, 0.0, 7.05, 1.5, 0.75, 7.95),
+    ("gallery_front", "metal", 1.0, 0.85, 5.0, 1.95, 1.0, 6.0),
+    ("gallery_front_step_1", "metal", -0.05, 0.0, 5.05, 0.3, 0.25, 5.95),
+    ("gallery_front_step_2", "metal", 0.3, 0.0, 5.05, 0.65, 0.5, 5.95),
+    ("gallery_front_step_3", "metal", 0.65, 0.0, 5.05, 1.0, 0.75, 5.95),
     ("hall_crates", "wood", 2.41, 0.0, 6.0, 4.2, 1.7, 7.0),
     ("pickup_stand", "wood", -0.6, 0.0, 7.4, -0.4, 0.82, 7.6),
     ("pallet", "wood", -5.8, 0.0, 6.99, -5.4, 0.22, 7.39),
     ("bench_1", "wood", -0.3, 0.0, 4.5, 0.6, 0.45, 4.9),
     ("bench_2", "wood", 1.1, 0.0, 4.5, 2.5, 0.45, 4.9),
-    ("bench_3", "wood", -0.3, 0.0, 5.3, 0.6, 0.45, 5.7),
-    ("bench_4", "wood", 1.1, 0.0, 5.3, 2.5, 0.45, 5.7),
+    ("bench_3", "wood", -0.3, 0.0, 3.7, 0.6, 0.45, 4.1),
+    ("bench_4", "wood", 1.1, 0.0, 3.7, 2.5, 0.45, 4.1),
     ("hall_piano", "wood", 2.8, 0.0, 8.0, 4.1, 1.2, 8.6),
     ("hall_crate", "wood", -7.8, 0.0, 7.8, -7.0, 0.9, 8.55),
 ]
@@ -178,7 +185,10 @@ RAILINGS = [
     ("rail_w_n", -4.6, -12.15, -3.4, -12.1, 1.0),
     ("rail_e_s", -2.6, -13.1, -1.2, -13.05, 1.0),
     ("rail_e_n", -2.6, -12.15, -1.2, -12.1, 1.0),
-    ("rail_g_s", -2.1, 6.0, 2.4, 6.05, 1.0),
+    ("rail_g_sw", -2.1, 6.0, 1.0, 6.05, 1.0),
+    ("rail_g_se", 1.95, 6.0, 2.4, 6.05, 1.0),
+    ("rail_f_s", 1.0, 5.0, 1.95, 5.05, 1.0),
+    ("rail_f_e", 1.9, 5.05, 1.95, 6.0, 1.0),
     ("rail_g_n", -2.1, 6.95, 1.5, 7.0, 1.0),
     ("rail_g_e", 2.35, 6.05, 2.4, 8.0, 1.0),
     ("rail_l_n", 1.5, 7.95, 2.35, 8.0, 1.0),
@@ -195,6 +205,8 @@ STAIR_RAILS = [
     ("rail_sw_n", -5.65, -4.6, -12.15, -12.1),
     ("rail_sg_s", 0.45, 1.5, 7.0, 7.05),
     ("rail_sg_n", 0.45, 1.5, 7.95, 8.0),
+    ("rail_sf_s", -0.05, 1.0, 5.0, 5.05),
+    ("rail_sf_n", -0.05, 1.0, 5.95, 6.0),
 ]
 
 # The passages the way out goes through, for the checker to measure in the
@@ -216,8 +228,7 @@ PASSAGES = [
     ("the lamp hall's door to the storeroom", "door", "z", (-4.6, -4.4), -6.0, (0.0, 0.0)),
     ("the storeroom's way between the shelves into the hall", "squeeze", "z", (2.2, 3.4), -5.75, (0.0, 0.0)),
     ("the way past the stage", "passage", "x", (-4.9, -2.1), 3.9, (0.0, 0.0)),
-    ("the crawl under the gallery", "crawl", "z", (6.05, 6.95), -0.5, (0.0, 0.0)),
-    ("the gallery stairs", "stairs", "x", (0.45, 1.5), 7.5, (0.0, 1.0)),
+    ("the gallery's front stairs", "stairs", "x", (-0.05, 1.0), 5.5, (0.0, 1.0)),
     ("the gallery", "passage", "x", (-2.1, 1.5), 6.5, (1.0, 1.0)),
 ]
 
@@ -227,6 +238,7 @@ FLIGHTS = [
     ("the walkway's east stairs", "walkway_step_e"),
     ("the walkway's west stairs", "walkway_step_w"),
     ("the gallery stairs", "gallery_step_"),
+    ("the gallery's front stairs", "gallery_front_step_"),
 ]
 
 LAMP = (-3.8, 3.0, -7.5)
@@ -437,7 +449,7 @@ def door_frames(paint):
 CUES = [
     ("beside the living room's door to the kitchen", (2.75, 1.75, -2.345), (0.14, 0.26, 0.1)),
     ("beside the kitchen's door to the boiler room", (2.05, 1.65, -10.945), (0.14, 0.26, 0.1)),
-    ("a lantern on the floor by the walkway's stairs", (0.0, 0.1, -11.45), (0.16, 0.18, 0.16)),
+    ("a lantern on a post by the walkway's stairs", (0.0, 1.15, -11.45), (0.16, 0.18, 0.16)),
     ("beside the walkway's doorway in the partition", (-2.545, 2.3, -11.95), (0.1, 0.26, 0.14)),
     ("over the walkway's doorway in the partition", (-2.53, 2.8, -12.6), (0.12, 0.12, 0.4)),
     ("beside the pump room's door to the corridor", (-6.795, 1.6, -13.45), (0.1, 0.26, 0.14)),
@@ -448,8 +460,9 @@ CUES = [
     ("beside the lamp hall's door to the storeroom", (-5.25, 1.75, -4.655), (0.14, 0.26, 0.1)),
     ("over the storeroom's way into the hall", (-5.75, 2.32, 3.13), (0.4, 0.12, 0.12)),
     ("a lantern on the stage's front corner", (-2.3, 1.095, 4.52), (0.16, 0.18, 0.16)),
-    ("a lantern hanging under the gallery", (-1.3, 0.6, 6.5), (0.16, 0.18, 0.16)),
+    ("a lantern on a post at the foot of the gallery's stairs", (-0.3, 1.15, 4.85), (0.16, 0.18, 0.16)),
     ("on the wall over the gallery's landing", (2.0, 1.75, 8.545), (0.14, 0.26, 0.1)),
+    ("a lantern hanging under the gallery", (-1.3, 0.6, 6.5), (0.16, 0.18, 0.16)),
     ("a candle on the lectern", (-3.7, 2.195, 7.35), (0.08, 0.18, 0.08)),
     ("over the exit door", (-3.5, 3.42, 8.52), (0.6, 0.14, 0.14)),
 ]
@@ -472,7 +485,7 @@ ARROWS = [
     ((-4.6, 1.3, -4.6), (0, 0, -1), (-1, 0, 0)),     # lamp hall: to the storeroom
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
     ((-4.6, 1.4, 3.4), (0, 0, 1), (1, 0, 0)),        # hall: round the stage
-    ((-0.9, 0.0, 5.45), (0, 1, 0), (0, 0, 1), 1.8),  # hall floor: under the gallery
+    ((-1.2, 0.0, 5.5), (0, 1, 0), (1, 0, 0), 1.5),   # hall floor: to the gallery's front stairs
     ((-0.05, 0.0, 7.75), (0, 1, 0), (1, 0, 0), 1.5),  # behind the gallery: to its stairs
 ]
 
@@ -518,8 +531,11 @@ def furnish(lv):
         ring.append((lx + 0.2 * math.cos(a), ly + 0.2, lz + 0.2 * math.sin(a)))
     lv.lamp.fan((lx, ly + 0.2, lz), ring, (0, -1, 0))
     door_frames(lv.deco("paint"))
-    for _, centre, size in CUES:
+    for name, centre, size in CUES:
         lv.cues.box(*cue_box(centre, size))
+        if "on a post" in name:  # a lamp-post at eye height, where the floor is out of sight
+            x, y, z = centre
+            metal.cylinder((x, 0.0, z), "y", 0.025, y - size[1] / 2 - 0.01, segments=6, caps=False)
     # boards across the bedroom's doorway, on the living room's side
     for y in (0.5, 1.1, 1.7):
         wood.box(0.63, y, 0.62, 0.66, y + 0.16, 1.78)
