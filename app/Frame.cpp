@@ -46,6 +46,8 @@ struct PadFrame {
 
 constexpr float brightnessShownSeconds = 2.0f;
 constexpr float pickupFlashSeconds = 0.5f;
+// A brush past a table's edge says nothing; a push into a deck's edge does.
+constexpr float crouchHintAfterSeconds = 0.3f;
 
 // A play action's key or mouse button, as the player bound it.
 bool actionDown(const GameContext& context, const Controls& controls, Action action) {
@@ -109,6 +111,17 @@ void moveCharacter(GameContext& context, glm::dvec3 displacement, double dt) {
         context.physicsWorld->moveCharacter(displacement.x, displacement.y, displacement.z, dt);
 }
 
+// A standing player who keeps walking into something low enough to crawl
+// under is told the crouch key, as bound.
+void hintCrouch(GameContext& context, glm::dvec3 displacement, float dt) {
+    PhysicsWorld* physics = context.physicsWorld;
+    const bool pushing = physics != nullptr && physics->lowOverheadAhead(displacement.x, displacement.z);
+    context.lowOverheadSeconds = pushing ? context.lowOverheadSeconds + dt : 0.0f;
+    if (context.lowOverheadSeconds >= crouchHintAfterSeconds)
+        showNotice(context, "Too low to walk upright: hold " + inputName(context.settings.keys[Action::Crouch]) +
+                                " to crouch");
+}
+
 // A pad that answers takes over movement and look completely.
 PadFrame movePlayer(GameContext& context, const Controls& controls, double dt) {
     Camera& camera = context.camera;
@@ -128,6 +141,7 @@ PadFrame movePlayer(GameContext& context, const Controls& controls, double dt) {
                             frameTime);
     crouchWithKeyboard(context, controls);
     moveCharacter(context, displacement, dt);
+    hintCrouch(context, displacement, frameTime);
     return pad;
 }
 

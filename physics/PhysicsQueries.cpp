@@ -1,4 +1,5 @@
-// The two scene queries of the player: the stand-up probe and the pick ray.
+// The scene queries of the player: the stand-up probe, the low-overhead
+// probe ahead and the pick ray.
 #include "physics/PhysicsWorld.h"
 
 #include "physics/CharacterController.h"
@@ -8,6 +9,8 @@ namespace {
 
 constexpr btScalar probeTop = 0.6f;      // the probe sits this far plus a radius above the centre
 constexpr btScalar pickSkip = 0.3f;      // the ray starts this far along the direction
+constexpr btScalar aheadReach = 0.15f;   // how far ahead a low overhead counts as met
+constexpr btScalar aheadLift = 0.05f;    // the probes float this far over the floor's seams
 constexpr btScalar pickLength = 20.0f;
 
 // Anything but the player that truly overlaps the probe.
@@ -29,6 +32,23 @@ public:
     }
 
     bool found = false;
+
+private:
+    const btCollisionObject& self;
+};
+
+// Any hit of a sweep but the player's own body.
+class HitButPlayer : public btCollisionWorld::ClosestConvexResultCallback {
+public:
+    HitButPlayer(const btVector3& from, const btVector3& to, const btCollisionObject& player)
+        : ClosestConvexResultCallback(from, to), self(player)
+    {
+    }
+
+    bool needsCollision(btBroadphaseProxy* proxy) const override
+    {
+        return proxy->m_clientObject != &self && ClosestConvexResultCallback::needsCollision(proxy);
+    }
 
 private:
     const btCollisionObject& self;
@@ -66,6 +86,30 @@ bool PhysicsWorld::canStandUp()
     AnyOverlap overlap(controller->body());
     scene->world->contactTest(&probe, overlap);
     return !overlap.found;
+}
+
+bool PhysicsWorld::lowOverheadAhead(double dx, double dz)
+{
+    if (!controller || crouched)
+        return false;
+    btVector3 way(static_cast<btScalar>(dx), 0, static_cast<btScalar>(dz));
+    if (way.length2() < 1e-12f)
+        return false;
+    way.normalize();
+    const btScalar r = CharacterController::radius;
+    const btVector3 foot = controller->footPosition();
+    // A capsule of the given height with its bottom just over the foot,
+    // swept a short step ahead: does it get there?
+    const auto clear = [&](double height) {
+        btCapsuleShape shape(r, static_cast<btScalar>(height));
+        const btVector3 from = foot + btVector3(0, aheadLift + r + static_cast<btScalar>(height) / 2, 0);
+        const btVector3 to = from + way * aheadReach;
+        HitButPlayer hit(from, to, controller->body());
+        scene->world->convexSweepTest(&shape, btTransform(btQuaternion::getIdentity(), from),
+                                      btTransform(btQuaternion::getIdentity(), to), hit);
+        return !hit.hasHit();
+    };
+    return !clear(standHeight) && clear(crouchHeight);
 }
 
 int PhysicsWorld::pick(glm::vec3 origin, glm::vec3 direction)
