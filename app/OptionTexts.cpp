@@ -22,5 +22,7 @@ std::string mouseSpeedText(float mouseSpeed) {
 std::string percentText(int percent) { return std::to_string(percent) + " %"; }
 
 std::string screenNote(bool calm) {
-    return calm ? "Calm mode: fear rises at half its rate   O: options" : "O: options";
+    // New players raise the brightness to read the rooms: say how from the start.
+    const std::string keys = "F6 / F7: darker / brighter   O: options";
+    return calm ? "Calm mode: fear rises at half its rate   " + keys : keys;
 }
