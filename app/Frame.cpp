@@ -205,20 +205,24 @@ void updateObjects(GameContext& context, double dt) {
     for (murk::SceneObject* object : context.sceneObjects) object->update(dt);
 }
 
-// F6 and F7 brightness (its bar on the HUD for a moment), '-' and '=' mouse
-// speed, each said on screen; F10 saves the settings now. The HUD's
-// brightness bar and pick-up flash fade here.
+// F6 and F7 brightness, said on screen (and by its bar on the HUD for a
+// moment): in play, paused and on the title, where the title names them.
+void brightnessKeys(GameContext& context, const Controls& controls) {
+    const bool darker = context.latches.f6.poll(controls, Key::F6);
+    const bool brighter = context.latches.f7.poll(controls, Key::F7);
+    if (darker == brighter) return;
+    context.settings.brightness = rules::stepBrightness(context.settings.brightness, brighter ? 1 : -1);
+    context.brightnessShown = brightnessShownSeconds;
+    showNotice(context, "Brightness " + brightnessText(context.settings.brightness));
+}
+
+// The brightness keys, '-' and '=' mouse speed, each said on screen; F10
+// saves the settings now. The HUD's brightness bar and pick-up flash fade here.
 void settingsKeys(GameContext& context, const Controls& controls, float dt) {
     KeyLatches& latches = context.latches;
     context.brightnessShown = std::max(0.0f, context.brightnessShown - dt);
     context.pickupFlash = std::max(0.0f, context.pickupFlash - dt);
-    const bool darker = latches.f6.poll(controls, Key::F6);
-    const bool brighter = latches.f7.poll(controls, Key::F7);
-    if (darker != brighter) {
-        context.settings.brightness = rules::stepBrightness(context.settings.brightness, brighter ? 1 : -1);
-        context.brightnessShown = brightnessShownSeconds;
-        showNotice(context, "Brightness " + brightnessText(context.settings.brightness));
-    }
+    brightnessKeys(context, controls);
     Camera& camera = context.camera;
     const bool slower = latches.minus.poll(controls, Key::Minus);
     const bool faster = latches.equal.poll(controls, Key::Equal);
@@ -296,6 +300,7 @@ void resume(GameContext& context, const Controls& controls) {
 // The clock keeps running outside; the game's own time does not. The menu
 // decides what a press does.
 void pausedFrame(GameContext& context, const Controls& controls) {
+    brightnessKeys(context, controls);
     switch (pauseMenuStep(context, controls)) {
     case PauseChoice::Resume: resume(context, controls); break;
     case PauseChoice::Options: openOptions(context, controls); break;
@@ -318,6 +323,7 @@ void menuFrame(GameContext& context, const Controls& controls) {
     // A level, not an edge: Space held while losing starts the next game at once.
     if (controls.keyDown(Key::Space)) startNewGame(context);
     if (context.latches.f1.poll(controls, Key::F1)) context.helpShown = !context.helpShown;
+    brightnessKeys(context, controls);
     if (context.soundManager) context.soundManager->setMuteAll(true);
     const MenuInput in = context.menuReader.read(controls);
     if (context.latches.o.poll(controls, Key::O) || in.padY) openOptions(context, controls);

@@ -45,6 +45,7 @@ protected:
         g.collectedPickups.clear();
         g.latches = KeyLatches{};
         g.paused = g.pauseKeyDown = g.optionsOpen = g.quitAsked = false;
+        g.pausedSeconds = 0.0;
         g.settings.keys = KeyBindings{};
         g.settings.calm = false;
         g.settings.headBob = true;
@@ -306,6 +307,25 @@ TEST_F(Frame, SettingKeysInPlayAndF10KeepsThem) {
     EXPECT_FLOAT_EQ(read.mouseSpeed, g.camera.mouseSpeed);
     EXPECT_FLOAT_EQ(settings.brightness, 0.9f);
     g.settingsPath.clear();
+}
+
+// The title names F6 and F7: they work there, and in the pause menu
+// without resuming the game.
+TEST_F(Frame, BrightnessKeysWorkOnTheTitleAndInThePauseMenu) {
+    GameContext& g = game();
+    frame(keys({}));  // the title's first frame: keys held from play are let go
+    frame(tapped(Key::F7));
+    EXPECT_FLOAT_EQ(g.settings.brightness, 1.1f);
+    EXPECT_EQ(frameView(g).notice, "Brightness 1.1");
+    EXPECT_FALSE(g.camera.playing);
+    play();
+    frame(tapped(Key::P));
+    ASSERT_TRUE(g.paused);
+    for (const int key : {Key::F6, Key::F6, Key::F6}) frame(tapped(key));
+    EXPECT_FLOAT_EQ(g.settings.brightness, 0.8f);
+    EXPECT_TRUE(g.paused);
+    frame(tapped(Key::X));
+    EXPECT_FALSE(g.paused);
 }
 
 TEST_F(Frame, FunctionKeysSwitchOnReleaseAndTheTitleSaysSo) {
