@@ -454,6 +454,7 @@ CUES = [
     ("over the walkway's doorway in the partition", (-2.53, 2.8, -12.6), (0.12, 0.12, 0.4)),
     ("beside the pump room's door to the corridor", (-6.795, 1.6, -13.45), (0.1, 0.26, 0.14)),
     ("over the pump room's door to the corridor", (-6.78, 2.8, -14.2), (0.12, 0.12, 0.4)),
+    ("in the corridor, opposite the pump room's door", (-7.895, 1.75, -14.2), (0.1, 0.26, 0.14)),
     ("beside the corridor's door to the lamp hall", (-7.22, 2.3, -6.2), (0.28, 0.14, 0.4)),
     ("opposite the corridor's door to the lamp hall", (-7.895, 1.75, -6.2), (0.1, 0.26, 0.14)),
     ("over the lamp hall's door to the storeroom", (-6.0, 2.35, -4.67), (0.4, 0.12, 0.12)),
@@ -480,7 +481,7 @@ ARROWS = [
     ((2.5, 1.3, -11.0), (0, 0, 1), (-1, 0, 0)),      # kitchen: to the boiler room
     ((0.2, 1.5, -11.2), (0, 0, -1), (-1, 0, 0)),     # boiler room: over the walkway
     ((-6.85, 1.3, -12.6), (1, 0, 0), (0, 0, -1)),    # pump room: to the corridor
-    ((-7.95, 1.3, -14.2), (1, 0, 0), (0, 0, 1)),     # corridor: north, seen through the pump room's door
+    ((-7.95, 1.3, -13.0), (1, 0, 0), (0, 0, 1)),     # corridor: north, seen from the pump room's door
     ((-7.05, 1.3, -7.4), (-1, 0, 0), (0, 0, 1)),     # corridor: the lamp hall's door
     ((-4.6, 1.3, -4.6), (0, 0, -1), (-1, 0, 0)),     # lamp hall: to the storeroom
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
