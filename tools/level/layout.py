@@ -455,6 +455,7 @@ CUES = [
     ("beside the pump room's door to the corridor", (-6.795, 1.6, -13.45), (0.1, 0.26, 0.14)),
     ("over the pump room's door to the corridor", (-6.78, 2.8, -14.2), (0.12, 0.12, 0.4)),
     ("in the corridor, opposite the pump room's door", (-7.895, 1.75, -14.2), (0.1, 0.26, 0.14)),
+    ("halfway along the corridor", (-7.895, 1.75, -10.6), (0.1, 0.26, 0.14)),
     ("beside the corridor's door to the lamp hall", (-7.22, 2.3, -6.2), (0.28, 0.14, 0.4)),
     ("opposite the corridor's door to the lamp hall", (-7.895, 1.75, -6.2), (0.1, 0.26, 0.14)),
     ("over the lamp hall's door to the storeroom", (-6.0, 2.35, -4.67), (0.4, 0.12, 0.12)),
@@ -481,7 +482,8 @@ ARROWS = [
     ((2.5, 1.3, -11.0), (0, 0, 1), (-1, 0, 0)),      # kitchen: to the boiler room
     ((0.2, 1.5, -11.2), (0, 0, -1), (-1, 0, 0)),     # boiler room: over the walkway
     ((-6.85, 1.3, -12.6), (1, 0, 0), (0, 0, -1)),    # pump room: to the corridor
-    ((-7.95, 1.3, -13.0), (1, 0, 0), (0, 0, 1)),     # corridor: north, seen from the pump room's door
+    # corridor: north, facing its door from the pump room; out of sight from the pump room's stairs
+    ((-7.95, 1.3, -13.55), (1, 0, 0), (0, 0, 1)),
     ((-7.05, 1.3, -7.4), (-1, 0, 0), (0, 0, 1)),     # corridor: the lamp hall's door
     ((-4.6, 1.3, -4.6), (0, 0, -1), (-1, 0, 0)),     # lamp hall: to the storeroom
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
@@ -515,6 +517,26 @@ def arrows(paint):
         paint.fan(centre, head, normal)
 
 
+def step_noses(paint):
+    """A glowing bar along the nose of every step of the flights on the way
+    out, and on the edge of the deck above, so a flight reads as stairs in
+    the dark, not as a shelf. The gallery's back stairs stay dark: they lead
+    off the way."""
+    on_way = {p[0] for p in PASSAGES}
+    for name, prefix in FLIGHTS:
+        if name not in on_way:
+            continue
+        steps = sorted((b for b in BLOCKS if b[0].startswith(prefix)), key=lambda b: b[6])
+        foot = 1 if steps[0][2] > steps[-1][2] else -1  # +1: the flight's foot lies towards +x
+        for i, (_, _, x0, _, z0, x1, top, z1) in enumerate(steps):
+            edges = [(x1 if foot > 0 else x0, top)]
+            if i == len(steps) - 1:  # the deck's edge, a step on from the top step
+                edges.append((x0 if foot > 0 else x1, top + 0.25))
+            for nose, y in edges:
+                inner, outer = sorted((nose - 0.05 * foot, nose + 0.004 * foot))
+                paint.box(inner, y - 0.04, z0 + 0.02, outer, y + 0.004, z1 - 0.02)
+
+
 def furnish(lv):
     """Decoration: legs, frames, the lamp, the television, pipes, junk."""
     wood, metal, conc, plas = lv.deco("wood"), lv.deco("metal"), lv.deco("concrete"), lv.deco("plaster")
@@ -541,6 +563,7 @@ def furnish(lv):
     for y in (0.5, 1.1, 1.7):
         wood.box(0.63, y, 0.62, 0.66, y + 0.16, 1.78)
     arrows(lv.signs)
+    step_noses(lv.signs)
     # pipes along the ceilings of the basement
     metal.cylinder((-7.7, 2.5, -14.7), "z", 0.06, 10.1, segments=8, caps=False)
     metal.cylinder((-7.3, 2.62, -14.7), "z", 0.04, 10.1, segments=6, caps=False)
