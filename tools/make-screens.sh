@@ -75,9 +75,11 @@ jpeg "$f" "$out/Start.jpg"
 f=$tmp/help.png
 background "$f" '#4a463c' 11
 title "$f" "$bold" 64 '#d8cfbd' '#5a1010' +0+28 'How to survive'
-text "$f" "$italic" 22 '#a39a88' north +0+112 \
-  'Light drains your flashlight. Darkness feeds your fear. Glowing remnants refill the light.'
-text "$f" "$italic" 22 '#a39a88' north +0+142 'Find the stage of the old hall and climb onto it. If fear fills up, you are lost.'
+text "$f" "$italic" 21 '#a39a88' north +0+100 \
+  'Light drains your flashlight, and it recharges while it is off. Darkness feeds your fear.'
+text "$f" "$italic" 21 '#a39a88' north +0+126 'Glowing remnants refill the light: walk into one, then press E.'
+text "$f" "$italic" 21 '#a39a88' north +0+152 \
+  'Find the stage of the old hall: its gallery leads up to it. If fear fills up, you are lost.'
 keys='W A S D
 Mouse
 Left mouse button
