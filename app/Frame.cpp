@@ -46,8 +46,8 @@ struct PadFrame {
 
 constexpr float brightnessShownSeconds = 2.0f;
 constexpr float pickupFlashSeconds = 0.5f;
-// A brush past a table's edge says nothing; a push into a deck's edge does.
-constexpr float crouchHintAfterSeconds = 0.3f;
+// A brush past a bench says nothing; a push into a deck's or a stage's edge does.
+constexpr float obstacleHintAfterSeconds = 0.5f;
 
 // A play action's key or mouse button, as the player bound it.
 bool actionDown(const GameContext& context, const Controls& controls, Action action) {
@@ -112,14 +112,18 @@ void moveCharacter(GameContext& context, glm::dvec3 displacement, double dt) {
 }
 
 // A standing player who keeps walking into something low enough to crawl
-// under is told the crouch key, as bound.
-void hintCrouch(GameContext& context, glm::dvec3 displacement, float dt) {
+// under is told the crouch key, as bound; into a ledge, that it is no way up.
+void hintObstacle(GameContext& context, glm::dvec3 displacement, float dt) {
+    using Obstacle = PhysicsWorld::Obstacle;
     PhysicsWorld* physics = context.physicsWorld;
-    const bool pushing = physics != nullptr && physics->lowOverheadAhead(displacement.x, displacement.z);
-    context.lowOverheadSeconds = pushing ? context.lowOverheadSeconds + dt : 0.0f;
-    if (context.lowOverheadSeconds >= crouchHintAfterSeconds)
+    const Obstacle ahead = physics != nullptr ? physics->obstacleAhead(displacement.x, displacement.z) : Obstacle::None;
+    context.obstacleSeconds = ahead != Obstacle::None ? context.obstacleSeconds + dt : 0.0f;
+    if (context.obstacleSeconds < obstacleHintAfterSeconds) return;
+    if (ahead == Obstacle::LowOverhead)
         showNotice(context, "Too low to walk upright: hold " + inputName(context.settings.keys[Action::Crouch]) +
                                 " to crouch");
+    else
+        showNotice(context, "Too high to climb here");
 }
 
 // A pad that answers takes over movement and look completely.
@@ -141,7 +145,7 @@ PadFrame movePlayer(GameContext& context, const Controls& controls, double dt) {
                             frameTime);
     crouchWithKeyboard(context, controls);
     moveCharacter(context, displacement, dt);
-    hintCrouch(context, displacement, frameTime);
+    hintObstacle(context, displacement, frameTime);
     return pad;
 }
 

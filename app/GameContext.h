@@ -70,7 +70,7 @@ struct GameContext {
     bool lastFramePlayed = false;  // the branch of the last frame, for the latches
     float brightnessShown = 0.0f;  // seconds the brightness bar stays on the HUD
     float pickupFlash = 0.0f;      // seconds the LIGHT bar still flashes after E
-    float lowOverheadSeconds = 0.0f;  // seconds a standing player has pushed into a low overhead
+    float obstacleSeconds = 0.0f;  // seconds a standing player has pushed into a low overhead or a ledge
     std::string configPath = "CONFIG.txt";  // the file read at start-up
     std::string cookedFolder;  // where textures and meshes are kept as loaded for the next start; empty: not kept
 

@@ -1,5 +1,5 @@
-// The scene queries of the player: the stand-up probe, the low-overhead
-// probe ahead and the pick ray.
+// The scene queries of the player: the stand-up probe, the probe for what
+// blocks the way ahead and the pick ray.
 #include "physics/PhysicsWorld.h"
 
 #include "physics/CharacterController.h"
@@ -9,8 +9,9 @@ namespace {
 
 constexpr btScalar probeTop = 0.6f;      // the probe sits this far plus a radius above the centre
 constexpr btScalar pickSkip = 0.3f;      // the ray starts this far along the direction
-constexpr btScalar aheadReach = 0.15f;   // how far ahead a low overhead counts as met
+constexpr btScalar aheadReach = 0.15f;   // how far ahead an obstacle counts as met
 constexpr btScalar aheadLift = 0.05f;    // the probes float this far over the floor's seams
+constexpr btScalar overLedgeLift = 1.3f; // a body this high clears a ledge, not a wall
 constexpr btScalar pickLength = 20.0f;
 
 // Anything but the player that truly overlaps the probe.
@@ -88,28 +89,36 @@ bool PhysicsWorld::canStandUp()
     return !overlap.found;
 }
 
-bool PhysicsWorld::lowOverheadAhead(double dx, double dz)
+PhysicsWorld::Obstacle PhysicsWorld::obstacleAhead(double dx, double dz)
 {
     if (!controller || crouched)
-        return false;
+        return Obstacle::None;
     btVector3 way(static_cast<btScalar>(dx), 0, static_cast<btScalar>(dz));
     if (way.length2() < 1e-12f)
-        return false;
+        return Obstacle::None;
     way.normalize();
     const btScalar r = CharacterController::radius;
     const btVector3 foot = controller->footPosition();
-    // A capsule of the given height with its bottom just over the foot,
+    // A capsule of the given height with its bottom `lift` over the foot,
     // swept a short step ahead: does it get there?
-    const auto clear = [&](double height) {
+    const auto clear = [&](double height, btScalar lift) {
         btCapsuleShape shape(r, static_cast<btScalar>(height));
-        const btVector3 from = foot + btVector3(0, aheadLift + r + static_cast<btScalar>(height) / 2, 0);
+        const btVector3 from = foot + btVector3(0, lift + r + static_cast<btScalar>(height) / 2, 0);
         const btVector3 to = from + way * aheadReach;
         HitButPlayer hit(from, to, controller->body());
         scene->world->convexSweepTest(&shape, btTransform(btQuaternion::getIdentity(), from),
                                       btTransform(btQuaternion::getIdentity(), to), hit);
         return !hit.hasHit();
     };
-    return !clear(standHeight) && clear(crouchHeight);
+    if (clear(standHeight, aheadLift))
+        return Obstacle::None;
+    if (clear(crouchHeight, aheadLift))
+        return Obstacle::LowOverhead;
+    // Higher than the controller steps up, low enough to see over.
+    const btScalar overStep = CharacterController::stepOffset + aheadLift;
+    if (!clear(standHeight, overStep) && clear(standHeight, overLedgeLift))
+        return Obstacle::Ledge;
+    return Obstacle::None;
 }
 
 int PhysicsWorld::pick(glm::vec3 origin, glm::vec3 direction)

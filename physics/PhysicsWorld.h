@@ -41,10 +41,12 @@ public:
     void moveCharacter(double dx, double dy, double dz, double elapsed);
     // True when a standing capsule would fit above the player.
     bool canStandUp();
-    // True when a standing player walking along (dx, dz) meets, within a
-    // short step, something a crouched capsule passes under: the edge of a
-    // deck or a table top. False while crouched, and for walls and steps.
-    bool lowOverheadAhead(double dx, double dz);
+    // What a standing player walking along (dx, dz) meets within a short
+    // step: something a crouched capsule passes under (the edge of a deck, a
+    // table top), or a ledge too high to step onto that a body lifted 1.3
+    // clears (a stage, a bench). None while crouched, and for walls and steps.
+    enum class Obstacle { None, LowOverhead, Ledge };
+    Obstacle obstacleAhead(double dx, double dz);
     // Index into `actors` of the first body hit by a ray from
     // origin + 0.3 * direction, 20 long; -1 for nothing, the ground or the player.
     int pick(glm::vec3 origin, glm::vec3 direction);

@@ -147,31 +147,33 @@ TEST(Character, CrouchesUnderACeilingAndStandsOnlyWhereTheProbeFindsRoom) {
     }
 }
 
-TEST(Character, ALowOverheadAheadIsOneACrouchedCapsulePassesUnder) {
+TEST(Character, WhatBlocksTheWayAheadIsALowOverheadALedgeOrNeither) {
+    using Obstacle = PhysicsWorld::Obstacle;
     // Each box's near face at x = 1; the player walks into it along +x.
-    const struct { const char* what; double bottom, top; bool low; } ahead[] = {
-        {"a deck's edge", 0.85, 1.0, true},  {"a table top", 0.72, 0.78, true},
-        {"a wall", 0.0, 3.0, false},         {"a step", 0.0, 0.25, false},
-        {"a beam too low to crawl under", 0.5, 0.6, false}, {"a lintel over the head", 1.3, 1.5, false},
+    const struct { const char* what; double bottom, top; Obstacle ahead; } boxes[] = {
+        {"a deck's edge", 0.85, 1.0, Obstacle::LowOverhead}, {"a table top", 0.72, 0.78, Obstacle::LowOverhead},
+        {"a stage's edge", 0.0, 1.0, Obstacle::Ledge},        {"a beam too low to crawl under", 0.5, 0.6, Obstacle::Ledge},
+        {"a wall", 0.0, 3.0, Obstacle::None},                 {"a crate over the head", 0.0, 1.7, Obstacle::None},   
+        {"a step", 0.0, 0.25, Obstacle::None},                {"a lintel over the head", 1.3, 1.5, Obstacle::None},
     };
-    for (const auto& box : ahead) {
+    for (const auto& box : boxes) {
         SCOPED_TRACE(box.what);
         PhysicsWorld world;
         const double half = (box.top - box.bottom) / 2;
         build(world, {0, 0, 0}, {{{2, box.bottom + half, 0}, {1, half, 2}}});
         walk(world, {1.5, 0, 0}, 1.0);
-        EXPECT_EQ(world.lowOverheadAhead(1, 0), box.low);
-        EXPECT_EQ(world.lowOverheadAhead(0.2, 1), box.low) << "at a slant";
-        EXPECT_FALSE(world.lowOverheadAhead(0, 1)) << "along the face";
-        EXPECT_FALSE(world.lowOverheadAhead(-1, 0)) << "away from it";
-        EXPECT_FALSE(world.lowOverheadAhead(0, 0)) << "standing still";
+        EXPECT_EQ(world.obstacleAhead(1, 0), box.ahead);
+        EXPECT_EQ(world.obstacleAhead(0.2, 1), box.ahead) << "at a slant";
+        EXPECT_EQ(world.obstacleAhead(0, 1), Obstacle::None) << "along the face";
+        EXPECT_EQ(world.obstacleAhead(-1, 0), Obstacle::None) << "away from it";
+        EXPECT_EQ(world.obstacleAhead(0, 0), Obstacle::None) << "standing still";
         world.resizeController(PhysicsWorld::crouchHeight);
         world.crouched = true;
-        EXPECT_FALSE(world.lowOverheadAhead(1, 0)) << "already crouched";
+        EXPECT_EQ(world.obstacleAhead(1, 0), Obstacle::None) << "already crouched";
     }
     PhysicsWorld open;
     build(open, {0, 0, 0}, {{{2, 0.925, 0}, {1, 0.075, 2}}});
-    EXPECT_FALSE(open.lowOverheadAhead(1, 0)) << "a deck's edge 0.8 m ahead is not met yet";
+    EXPECT_EQ(open.obstacleAhead(1, 0), Obstacle::None) << "a deck's edge 0.8 m ahead is not met yet";
 }
 
 TEST(PickRay, AnswersTheCreationIndexOfTheFirstBodyWithinReach) {
