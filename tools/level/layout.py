@@ -489,6 +489,8 @@ ARROWS = [
     ((-7.9, 1.3, -3.0), (1, 0, 0), (0, 0, 1)),       # storeroom: north
     ((-4.6, 1.4, 3.4), (0, 0, 1), (1, 0, 0)),        # hall: round the stage
     ((-1.2, 0.0, 5.5), (0, 1, 0), (1, 0, 0), 1.5),   # hall floor: to the gallery's front stairs
+    ((1.45, 1.0, 5.45), (0, 1, 0), (0, 0, 1), 1.2),  # the stairs' landing: on to the gallery
+    ((1.1, 1.0, 6.5), (0, 1, 0), (-1, 0, 0), 1.2),   # the gallery: west to the stage
     ((-0.05, 0.0, 7.75), (0, 1, 0), (1, 0, 0), 1.5),  # behind the gallery: to its stairs
 ]
 
