@@ -469,7 +469,8 @@ FrameView frameView(const GameContext& context) {
     view.paused = inGame && context.paused;
     view.menu = menuView(context);
     view.subtitleScale = static_cast<float>(context.settings.subtitleSize) / 100.0f;
-    if (!inGame && !context.optionsOpen) view.screenNote = screenNote(context.settings.calm);
+    // Not over the help, whose title it would cover and whose keys it repeats.
+    if (!inGame && !context.optionsOpen && !context.helpShown) view.screenNote = screenNote(context.settings.calm);
     view.notice = context.noticeSeconds > 0.0f ? context.notice : std::string();
     if (inGame && context.soundManager && context.settings.subtitles)
         view.subtitles = playingSubtitles(*context.soundManager, context.subtitles, context.soundIds);

@@ -314,6 +314,10 @@ TEST_F(Frame, SettingKeysInPlayAndF10KeepsThem) {
 TEST_F(Frame, BrightnessKeysWorkOnTheTitleAndInThePauseMenu) {
     GameContext& g = game();
     frame(keys({}));  // the title's first frame: keys held from play are let go
+    EXPECT_NE(frameView(g).screenNote.find("F6 / F7"), std::string::npos);
+    frame(tapped(Key::F1));
+    EXPECT_EQ(frameView(g).screenNote, "") << "the help's title stays clear";
+    frame(tapped(Key::F1));
     frame(tapped(Key::F7));
     EXPECT_FLOAT_EQ(g.settings.brightness, 1.1f);
     EXPECT_EQ(frameView(g).notice, "Brightness 1.1");
